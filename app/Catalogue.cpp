@@ -1,0 +1,50 @@
+#include "Catalogue.h"
+
+#include "host/FileSystem.h"
+#include "host/LineInput.h"
+
+#include <algorithm>
+
+namespace app {
+
+namespace {
+
+constexpr QByteArrayView Separator("==>");
+
+bool isBlank(QByteArrayView line)
+{
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' '; });
+}
+
+// The text between the first separator and the next one, or to the end of the line.
+QByteArrayView urlField(QByteArrayView afterFirstSeparator)
+{
+    const qsizetype next = afterFirstSeparator.indexOf(Separator);
+    return next < 0 ? afterFirstSeparator : afterFirstSeparator.first(next);
+}
+
+} // namespace
+
+std::optional<Catalogue> ReadCatalogue(const QString& path)
+{
+    if (!host::FindNormalFile(path))
+        return std::nullopt;
+    Catalogue catalogue;
+    host::LineInput input(host::NativePath(path));
+    QByteArray line;
+    while (input.ReadLine(line)) {
+        if (isBlank(line))
+            continue;
+        const qsizetype separator = line.indexOf(Separator);
+        const QByteArrayView title = separator < 0 ? QByteArrayView(line) : QByteArrayView(line).first(separator);
+        if (title.isEmpty())
+            continue;
+        if (separator >= 0)
+            catalogue.urls.back() = host::DecodeAnsi(urlField(QByteArrayView(line).sliced(separator + Separator.size())));
+        catalogue.urls.append(QString());
+        catalogue.titles.append(host::DecodeAnsi(title));
+    }
+    return catalogue;
+}
+
+} // namespace app

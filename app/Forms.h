@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPointer>
+
+namespace app {
+
+class frmSplash;
+class frmMain;
+class frmAbout;
+
+// The program's windows, each loaded at most once at a time. Windows destroy themselves
+// when they unload; whatever is still loaded when this goes is destroyed with it.
+class Forms {
+public:
+    Forms() = default;
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    // The start-up: the splash is created, loaded and shown.
+    void Start();
+    // Loads the main window without showing it; a second load does nothing.
+    frmMain& LoadMain();
+    void ShowMain();
+    // Shows the About window; one already on the screen is only brought forward.
+    void ShowAbout();
+
+    frmSplash* Splash() const;
+    frmMain* Main() const;
+    frmAbout* About() const;
+
+private:
+    QPointer<frmSplash> m_splash;
+    QPointer<frmMain> m_main;
+    QPointer<frmAbout> m_about;
+};
+
+} // namespace app

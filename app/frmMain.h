@@ -1,0 +1,69 @@
+#pragma once
+
+#include "host/Form.h"
+
+#include <QStringList>
+
+namespace host {
+class Image;
+class Label;
+class ListBox;
+class MediaPlayer;
+class TextBox;
+} // namespace host
+namespace button {
+class PelroButton;
+}
+namespace download {
+class FileDownloader;
+}
+namespace taskbar {
+class OmbrelXPTaskBar;
+}
+
+namespace app {
+
+class Forms;
+
+// The working window: the catalogue list, the player and its Stop button, the catalogue
+// update, and the Close and About hot spots.
+class frmMain : public host::Form {
+    Q_OBJECT
+public:
+    explicit frmMain(Forms& forms);
+
+    // Plays the list's selected entry; any failure ends in "Check Internet Connection.".
+    void PlaySelected();
+
+    // Element i is the media address of list entry i; one more, empty, at the end.
+    QStringList CatalogueUrls;
+
+    button::PelroButton* bbStop;
+    button::PelroButton* bbUpdate;
+    taskbar::OmbrelXPTaskBar* OmbrelXPTaskBar1;
+    host::ListBox* rLista;
+    download::FileDownloader* FileDownloader;
+    host::TextBox* Text;
+    host::MediaPlayer* wmpr;
+    host::Image* Image1;
+    host::Label* Label1;
+    host::Image* Image2;
+    host::Image* Image3;
+
+protected:
+    void Form_Load() override;
+
+private:
+    void LoadCatalogue();
+    void rLista_DblClick();
+    void bbStop_Click();
+    void Image1_Click();
+    void Image2_Click();
+    // Runs a handler's steps; whatever fails ends the handler with the one message.
+    template <class Steps>
+    void Guarded(Steps&& steps);
+
+    Forms& m_forms;
+};
+
+} // namespace app

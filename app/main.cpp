@@ -1,0 +1,28 @@
+#include "Forms.h"
+
+#include "host/Fonts.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[])
+{
+#ifdef Q_OS_LINUX
+    // The program places its own windows, which a Wayland client may not do.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vanu Pelro"));
+    // The program ends when its last window unloads, not when the last one hides.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/assets/icon/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    host::RegisterFontSubstitutes();
+
+    app::Forms forms;
+    forms.Start();
+    return application.exec();
+}

@@ -1,0 +1,145 @@
+#include "Controls.h"
+
+#include "Fonts.h"
+#include "SystemColors.h"
+#include "Twips.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace host {
+
+namespace {
+
+void applyColor(QWidget& control, QPalette::ColorRole role, const PropertyBag& design, const char* key)
+{
+    if (!design.Contains(QLatin1String(key)))
+        return;
+    QPalette palette = control.palette();
+    palette.setColor(role, QColorFromOle(OleColor(design.ReadInt(QLatin1String(key)))));
+    control.setPalette(palette);
+}
+
+} // namespace
+
+void ApplyPlacement(QWidget& control, const PropertyBag& design)
+{
+    control.setGeometry(PixelsFromTwips(design.ReadInt(QStringLiteral("Left"))),
+                        PixelsFromTwips(design.ReadInt(QStringLiteral("Top"))),
+                        PixelsFromTwips(design.ReadInt(QStringLiteral("Width"))),
+                        PixelsFromTwips(design.ReadInt(QStringLiteral("Height"))));
+    if (design.Contains(QStringLiteral("Font")))
+        control.setFont(FontFromText(design.ReadText(QStringLiteral("Font"))));
+    if (design.Contains(QStringLiteral("ToolTipText")))
+        control.setToolTip(design.ReadText(QStringLiteral("ToolTipText")));
+    control.setEnabled(design.ReadBool(QStringLiteral("Enabled"), true));
+    if (!design.ReadBool(QStringLiteral("Visible"), true))
+        control.hide();
+}
+
+ListBox::ListBox(QWidget* parent, const PropertyBag& design) : QListView(parent)
+{
+    setModel(&m_model);
+    setUniformItemSizes(true); // keeps layout of a long list cheap
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ApplyPlacement(*this, design);
+    applyColor(*this, QPalette::Base, design, "BackColor");
+    applyColor(*this, QPalette::Text, design, "ForeColor");
+}
+
+void ListBox::Clear() { m_model.setStringList({}); }
+
+void ListBox::AddItem(const QString& item)
+{
+    const int row = m_model.rowCount();
+    m_model.insertRows(row, 1);
+    m_model.setData(m_model.index(row), item);
+}
+
+void ListBox::SetItems(const QStringList& items) { m_model.setStringList(items); }
+
+int ListBox::ListCount() const { return m_model.rowCount(); }
+
+int ListBox::ListIndex() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void ListBox::setListIndex(int index)
+{
+    if (index < 0 || index >= ListCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    setCurrentIndex(m_model.index(index));
+}
+
+QString ListBox::List(int index) const { return m_model.index(index).data().toString(); }
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit EnterPressed();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+TextBox::TextBox(QWidget* parent, const PropertyBag& design) : QLineEdit(parent)
+{
+    ApplyPlacement(*this, design);
+    setText(design.ReadText(QStringLiteral("Text")));
+}
+
+Label::Label(QWidget* parent, const PropertyBag& design) : QLabel(parent)
+{
+    ApplyPlacement(*this, design);
+    setText(design.ReadText(QStringLiteral("Caption")));
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    applyColor(*this, QPalette::WindowText, design, "ForeColor");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+Image::Image(QWidget* parent, const PropertyBag& design) : QWidget(parent)
+{
+    ApplyPlacement(*this, design);
+    const QString picture = design.ReadText(QStringLiteral("Picture"));
+    if (!picture.isEmpty())
+        m_picture.load(picture);
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.isNull() && m_picture.hasAlpha() == false
+                                              && m_picture.width() >= width() && m_picture.height() >= height());
+}
+
+void Image::paintEvent(QPaintEvent*)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+}
+
+void Image::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+}
+
+void Image::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        emit Click();
+}
+
+} // namespace host

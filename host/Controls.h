@@ -1,0 +1,81 @@
+#pragma once
+
+#include "PropertyBag.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPixmap>
+#include <QStringListModel>
+
+namespace host {
+
+// Position and size from designer data (twips), plus the settings every control shares:
+// Font, ToolTipText, Visible, Enabled.
+void ApplyPlacement(QWidget& control, const PropertyBag& design);
+
+// A list of strings with one selected entry at most. Filled in one call, so a long
+// catalogue costs one model reset and one layout.
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    ListBox(QWidget* parent, const PropertyBag& design);
+
+    void Clear();
+    void AddItem(const QString& item);
+    void SetItems(const QStringList& items);
+    int ListCount() const;
+    // The selected entry, -1 when none.
+    int ListIndex() const;
+    void setListIndex(int index);
+    QString List(int index) const;
+
+signals:
+    void DblClick();
+    // Return or Enter on the list.
+    void EnterPressed();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QStringListModel m_model;
+};
+
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    TextBox(QWidget* parent, const PropertyBag& design);
+    QString Text() const { return text(); }
+    void setText(const QString& value) { QLineEdit::setText(value); }
+};
+
+// Text drawn on its parent's surface, without a background of its own.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    Label(QWidget* parent, const PropertyBag& design);
+};
+
+// A picture drawn unscaled from its top-left corner, or nothing; reports clicks.
+class Image : public QWidget {
+    Q_OBJECT
+public:
+    Image(QWidget* parent, const PropertyBag& design);
+    const QPixmap& Picture() const { return m_picture; }
+
+signals:
+    void Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_picture;
+    bool m_pressed = false;
+};
+
+} // namespace host

@@ -1,0 +1,205 @@
+#include "GstPlaybackEngine.h"
+
+#include <gst/audio/streamvolume.h>
+#include <gst/gst.h>
+
+#include <QMetaObject>
+
+#include <mutex>
+
+namespace host {
+
+namespace {
+
+// playbin flags: audio with software volume; no video or subtitle windows.
+constexpr guint PlayAudio = 0x2;
+constexpr guint PlaySoftVolume = 0x10;
+
+QString describeError(const GError* error)
+{
+    if (error->domain == GST_RESOURCE_ERROR) {
+        switch (error->code) {
+        case GST_RESOURCE_ERROR_NOT_FOUND:
+            return QStringLiteral("not found");
+        case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
+            return QStringLiteral("access denied");
+        default:
+            break;
+        }
+    } else if (error->domain == GST_STREAM_ERROR) {
+        switch (error->code) {
+        case GST_STREAM_ERROR_TYPE_NOT_FOUND:
+        case GST_STREAM_ERROR_WRONG_TYPE:
+        case GST_STREAM_ERROR_CODEC_NOT_FOUND:
+        case GST_STREAM_ERROR_DECODE:
+        case GST_STREAM_ERROR_DEMUX:
+        case GST_STREAM_ERROR_FORMAT:
+            return QStringLiteral("not a recording that can be played");
+        default:
+            break;
+        }
+    } else if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
+        return QStringLiteral("unsupported address or format");
+    }
+    return QString::fromUtf8(error->message).trimmed();
+}
+
+} // namespace
+
+void GstPlaybackEngine::ElementUnref::operator()(GstElement* e) const { gst_object_unref(e); }
+
+void GstPlaybackEngine::InitializeOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        gst_init(nullptr, nullptr);
+        // The mpg123 decoder starts MP3 sooner and with less memory than the default.
+        if (GstPluginFeature* mpg123 = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec")) {
+            gst_plugin_feature_set_rank(mpg123, GST_RANK_PRIMARY + 1);
+            gst_object_unref(mpg123);
+        }
+    });
+}
+
+GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink)
+{
+    InitializeOnce();
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin)
+        return;
+    m_playbin.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
+    g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume, nullptr);
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin), GST_STREAM_VOLUME_FORMAT_CUBIC, 0.5);
+    if (!audioSink.isEmpty()) {
+        GError* error = nullptr;
+        GstElement* sink = gst_parse_bin_from_description(audioSink.toUtf8().constData(), TRUE, &error);
+        if (sink)
+            g_object_set(playbin, "audio-sink", sink, nullptr);
+        g_clear_error(&error);
+    }
+
+    GstBus* bus = gst_element_get_bus(playbin);
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus*, GstMessage* message, gpointer data) -> GstBusSyncReply {
+            auto* self = static_cast<GstPlaybackEngine*>(data);
+            const GstMessageType type = GST_MESSAGE_TYPE(message);
+            const bool wanted = type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS
+                || type == GST_MESSAGE_BUFFERING
+                || (type == GST_MESSAGE_STATE_CHANGED
+                    && GST_MESSAGE_SRC(message) == GST_OBJECT(self->m_playbin.get()));
+            if (wanted) {
+                // Streaming threads post here; the message is handled on the UI thread.
+                const unsigned generation = self->m_generation.load();
+                std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+                QMetaObject::invokeMethod(
+                    self, [self, held, generation] { self->handleMessage(held.get(), generation); },
+                    Qt::QueuedConnection);
+            }
+            return GST_BUS_DROP;
+        },
+        this, nullptr);
+    gst_object_unref(bus);
+}
+
+GstPlaybackEngine::~GstPlaybackEngine()
+{
+    if (!m_playbin)
+        return;
+    toNullState();
+    GstBus* bus = gst_element_get_bus(m_playbin.get());
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+}
+
+void GstPlaybackEngine::toNullState()
+{
+    ++m_generation;
+    m_buffering = false;
+    if (m_playbin)
+        gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+}
+
+void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& message)
+{
+    m_state = state;
+    emit stateChanged(state, percent, message);
+}
+
+void GstPlaybackEngine::Open(const QString& uri)
+{
+    toNullState();
+    if (!m_playbin) {
+        report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
+        return;
+    }
+    g_object_set(m_playbin.get(), "uri", uri.toUtf8().constData(), nullptr);
+    report(PlaybackState::Connecting);
+    if (gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
+        && m_state == PlaybackState::Connecting) {
+        // The bus usually says why; this stands until it does.
+        report(PlaybackState::Failed, 0, QStringLiteral("cannot open this address"));
+    }
+}
+
+void GstPlaybackEngine::Close()
+{
+    toNullState();
+    if (m_state != PlaybackState::Stopped)
+        report(PlaybackState::Stopped);
+}
+
+qint64 GstPlaybackEngine::PositionMs() const
+{
+    gint64 position = 0;
+    if (m_playbin && gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &position))
+        return position / GST_MSECOND;
+    return -1;
+}
+
+void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
+{
+    if (generation != m_generation.load())
+        return; // from media that has been closed since
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        const QString text = error ? describeError(error) : QStringLiteral("playback failed");
+        g_clear_error(&error);
+        toNullState();
+        report(PlaybackState::Failed, 0, text);
+        break;
+    }
+    case GST_MESSAGE_EOS:
+        toNullState();
+        report(PlaybackState::Finished);
+        break;
+    case GST_MESSAGE_BUFFERING: {
+        gint percent = 100;
+        gst_message_parse_buffering(message, &percent);
+        // A network stream pauses while its buffer fills, then goes on by itself.
+        if (percent < 100) {
+            if (!m_buffering)
+                gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED);
+            m_buffering = true;
+            report(PlaybackState::Buffering, percent);
+        } else if (m_buffering) {
+            m_buffering = false;
+            gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING);
+        }
+        break;
+    }
+    case GST_MESSAGE_STATE_CHANGED: {
+        GstState newState = GST_STATE_VOID_PENDING;
+        gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
+        if (newState == GST_STATE_PLAYING && m_state != PlaybackState::Playing)
+            report(PlaybackState::Playing);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace host

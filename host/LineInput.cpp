@@ -1,0 +1,92 @@
+#include "LineInput.h"
+
+#include <array>
+#include <cstring>
+
+namespace host {
+
+namespace {
+
+constexpr qsizetype BlockSize = 64 * 1024;
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F; undefined codes map to themselves.
+constexpr std::array<char16_t, 32> Cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+const char* findLineEnd(const char* from, const char* to)
+{
+    for (const char* p = from; p < to; ++p)
+        if (*p == '\r' || *p == '\n')
+            return p;
+    return nullptr;
+}
+
+} // namespace
+
+QString DecodeAnsi(QByteArrayView bytes)
+{
+    QString text = QString::fromLatin1(bytes);
+    for (QChar& c : text)
+        if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+            c = QChar(Cp1252High[c.unicode() - 0x80]);
+    return text;
+}
+
+LineInput::LineInput(const QString& path) : m_file(path)
+{
+    if (!m_file.open(QIODevice::ReadOnly))
+        m_eof = true;
+}
+
+bool LineInput::fill()
+{
+    if (m_eof)
+        return false;
+    m_buffer.remove(0, m_pos);
+    m_pos = 0;
+    const qsizetype old = m_buffer.size();
+    m_buffer.resize(old + BlockSize);
+    const qint64 got = m_file.read(m_buffer.data() + old, BlockSize);
+    if (got <= 0) {
+        m_buffer.resize(old);
+        m_eof = true;
+        m_failed = got < 0;
+        return false;
+    }
+    m_buffer.resize(old + got);
+    return true;
+}
+
+bool LineInput::ReadLine(QByteArray& line)
+{
+    qsizetype scanned = 0; // bytes of this line already searched for its end
+    for (;;) {
+        if (m_skipLeadingLf && m_pos < m_buffer.size()) {
+            if (m_buffer[m_pos] == '\n')
+                ++m_pos;
+            m_skipLeadingLf = false;
+        }
+        const char* begin = m_buffer.constData() + m_pos;
+        const char* end = m_buffer.constData() + m_buffer.size();
+        if (const char* lineEnd = findLineEnd(begin + scanned, end)) {
+            line = QByteArray(begin, lineEnd - begin);
+            m_pos = (lineEnd - m_buffer.constData()) + 1;
+            m_skipLeadingLf = *lineEnd == '\r';
+            return true;
+        }
+        scanned = end - begin;
+        if (!fill()) {
+            if (m_failed || m_pos >= m_buffer.size())
+                return false;
+            line = QByteArray(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+            m_pos = m_buffer.size();
+            return true;
+        }
+    }
+}
+
+} // namespace host

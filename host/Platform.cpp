@@ -1,0 +1,65 @@
+#include "Platform.h"
+
+#include "GstPlaybackEngine.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+#include <QWindow>
+
+namespace host {
+
+namespace {
+
+QtPlatform& defaultPlatform()
+{
+    static QtPlatform platform;
+    return platform;
+}
+
+Platform* g_platform = nullptr;
+
+} // namespace
+
+void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
+{
+    QMessageBox box(request.icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+                    request.caption, request.text, QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+}
+
+bool QtPlatform::SetWindowOpacity(QWidget& window, std::uint8_t alpha)
+{
+    // Qt keeps the opacity in 8 bits, truncating: a hair above alpha/255 keeps the exact
+    // value there, and stays below the next step of the 32-bit window property.
+    const double level = alpha == 255 ? 1.0 : (alpha + 0.001) / 255.0;
+    window.setWindowOpacity(level);
+    return true;
+}
+
+QString QtPlatform::ProgramFolder() const { return QCoreApplication::applicationDirPath(); }
+
+std::unique_ptr<PlaybackEngine> QtPlatform::CreatePlaybackEngine()
+{
+    return std::make_unique<GstPlaybackEngine>();
+}
+
+Platform& CurrentPlatform() { return g_platform ? *g_platform : defaultPlatform(); }
+
+ScopedPlatform::ScopedPlatform(Platform& platform) : m_previous(g_platform) { g_platform = &platform; }
+
+ScopedPlatform::~ScopedPlatform() { g_platform = m_previous; }
+
+void MsgBox(const QString& text, MessageIcon icon, const QString& caption)
+{
+    CurrentPlatform().ShowMessageBox({text, icon, caption.isEmpty() ? AppTitle() : caption});
+}
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+QString AppTitle() { return QCoreApplication::applicationName(); }
+
+QString AppPath() { return CurrentPlatform().ProgramFolder(); }
+
+} // namespace host

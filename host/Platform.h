@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QWidget;
+
+namespace host {
+
+class PlaybackEngine;
+
+enum class MessageIcon { Information, Critical };
+
+struct MessageBoxRequest {
+    QString text;
+    MessageIcon icon = MessageIcon::Information;
+    QString caption;
+};
+
+// The platform services that tests replace: everything here has a side effect a test
+// must not suffer (a modal box, a real window property, sound) or must control.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal, with an OK button; returns when the user has answered.
+    virtual void ShowMessageBox(const MessageBoxRequest& request) = 0;
+    // Layered-window opacity, 0 transparent to 255 opaque; false when refused.
+    virtual bool SetWindowOpacity(QWidget& window, std::uint8_t alpha) = 0;
+    // The folder the program runs from, without a trailing separator.
+    virtual QString ProgramFolder() const = 0;
+    virtual std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() = 0;
+};
+
+// The real services on Qt, GStreamer and the desktop.
+class QtPlatform : public Platform {
+public:
+    void ShowMessageBox(const MessageBoxRequest& request) override;
+    bool SetWindowOpacity(QWidget& window, std::uint8_t alpha) override;
+    QString ProgramFolder() const override;
+    std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() override;
+};
+
+Platform& CurrentPlatform();
+
+// Puts another platform in place for the lifetime of the guard.
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* m_previous;
+};
+
+// Message box with the application's title as caption unless one is given.
+void MsgBox(const QString& text, MessageIcon icon = MessageIcon::Information, const QString& caption = {});
+// Lets pending window messages run: input, paints and timers.
+void DoEvents();
+QString AppTitle();
+QString AppPath();
+
+} // namespace host

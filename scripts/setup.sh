@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program and the tests need.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libcurl4-openssl-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # run time: playback of http(s) streams and local files
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-libav gstreamer1.0-tools glib-networking ca-certificates
+  fonts-dejavu-core fonts-liberation fonts-noto-core
+  # tests: a real display, window probes, screenshots, local web server
+  xvfb xdotool x11-utils imagemagick python3 openbox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/FakePlatform.h"
+
+#include "host/FakeClock.h"
+#include "host/Form.h"
+#include "host/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+// A program folder of its own, recorded message boxes and opacities, and timers that
+// move only when the test moves the clock.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        platform.programFolder = folder.path();
+        host::Form::SetLastUnloadHandler([this] { ++programEnded; });
+    }
+
+    void TearDown() override
+    {
+        host::Form::SetLastUnloadHandler([] {});
+        DestroyUnloadedWindows();
+    }
+
+    void WriteCatalogue(const QByteArray& bytes) const
+    {
+        QFile file(folder.filePath(QStringLiteral("kelsor.dll")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    void Ticks(int count) { clock.Advance(qint64(count) * host::PlatformTickMs); }
+
+    static void DestroyUnloadedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    QTemporaryDir folder;
+    testsupport::FakePlatform platform;
+    host::ScopedPlatform usePlatform{platform};
+    host::FakeClock clock;
+    int programEnded = 0;
+};

@@ -1,0 +1,95 @@
+#include "app/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    app::Catalogue Read(const QByteArray& bytes)
+    {
+        QFile file(path());
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        std::optional<app::Catalogue> catalogue = app::ReadCatalogue(path());
+        EXPECT_TRUE(catalogue.has_value());
+        return catalogue.value_or(app::Catalogue{});
+    }
+    QString path() const { return dir.filePath(QStringLiteral("kelsor.dll")); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(CatalogueTest, RecordFormsFollowTheTable)
+{
+    const app::Catalogue c = Read("First==>http://a/1\r\n"
+                                  "\r\n"
+                                  "     \r\n"
+                                  "==>http://skipped\r\n"
+                                  "Two seps==>http://a/2==>more text\r\n"
+                                  "No url==>\r\n"
+                                  "Title only\r\n"
+                                  " Spaced ==> http://a/3 \r\n"
+                                  "\t\t\r\n"
+                                  "Last==>http://a/4");
+    EXPECT_EQ(c.titles, (QStringList{"First", "Two seps", "No url", "Title only", " Spaced ", "\t\t", "Last"}));
+    EXPECT_EQ(c.urls,
+              (QStringList{"http://a/1", "http://a/2", "", "", " http://a/3 ", "", "http://a/4", ""}));
+}
+
+TEST_F(CatalogueTest, EveryLineEndEndsARecord)
+{
+    const app::Catalogue c = Read("A==>1\r\nB==>2\rC==>3\nD==>4\n\rE==>5\r\n");
+    EXPECT_EQ(c.titles, (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(c.urls, (QStringList{"1", "2", "3", "4", "5", ""}));
+}
+
+TEST_F(CatalogueTest, EightBitTextIsReadInTheWindowsCodePage)
+{
+    // 0xE9 é, 0x93/0x94 curly quotes, 0x80 euro sign
+    const app::Catalogue c = Read("Caf\xE9 \x93stories\x94 \x80==>http://a/\xE9");
+    ASSERT_EQ(c.titles.size(), 1);
+    EXPECT_EQ(c.titles[0], QString::fromUtf8("Café “stories” €"));
+    EXPECT_EQ(c.urls[0], QString::fromUtf8("http://a/é"));
+}
+
+TEST_F(CatalogueTest, LongFileAcrossReadBlocksKeepsEveryPair)
+{
+    QByteArray bytes;
+    constexpr int Count = 40000; // well over one read block, so line ends straddle blocks
+    for (int i = 0; i < Count; ++i)
+        bytes += "Title " + QByteArray::number(i) + "==>http://host/" + QByteArray::number(i) + (i % 2 ? "\r\n" : "\n");
+    const app::Catalogue c = Read(bytes);
+    ASSERT_EQ(c.titles.size(), Count);
+    ASSERT_EQ(c.urls.size(), Count + 1);
+    for (int i : {0, 1, 4095, 32767, 32768, Count - 1}) {
+        EXPECT_EQ(c.titles[i], QStringLiteral("Title %1").arg(i));
+        EXPECT_EQ(c.urls[i], QStringLiteral("http://host/%1").arg(i));
+    }
+}
+
+TEST_F(CatalogueTest, EmptyFileGivesAnEmptyList)
+{
+    const app::Catalogue c = Read("");
+    EXPECT_TRUE(c.titles.isEmpty());
+    EXPECT_EQ(c.urls, QStringList{QString()});
+}
+
+TEST_F(CatalogueTest, WhatIsNotANormalFileIsNotRead)
+{
+    EXPECT_FALSE(app::ReadCatalogue(path()).has_value()) << "missing file";
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("kelsor.dll")));
+    EXPECT_FALSE(app::ReadCatalogue(path()).has_value()) << "a folder of that name";
+    QFile hidden(dir.filePath(QStringLiteral(".hidden")));
+    ASSERT_TRUE(hidden.open(QIODevice::WriteOnly));
+    hidden.write("A==>b\r\n");
+    hidden.close();
+    EXPECT_FALSE(app::ReadCatalogue(hidden.fileName()).has_value()) << "a hidden file";
+}

@@ -1,0 +1,65 @@
+#include "host/FakeClock.h"
+#include "host/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using host::FakeClock;
+using host::Timer;
+
+TEST(Timer, TicksNoFasterThanThePlatformAndNotAtAllWithIntervalZero)
+{
+    FakeClock clock;
+    Timer fast(nullptr, 1, true);
+    Timer slow(nullptr, 100, true);
+    Timer zero(nullptr, 0, true);
+    int fastTicks = 0, slowTicks = 0, zeroTicks = 0;
+    QObject::connect(&fast, &Timer::tick, [&] { ++fastTicks; });
+    QObject::connect(&slow, &Timer::tick, [&] { ++slowTicks; });
+    QObject::connect(&zero, &Timer::tick, [&] { ++zeroTicks; });
+
+    clock.Advance(52 * host::PlatformTickMs);
+    EXPECT_EQ(fastTicks, 52);
+    EXPECT_EQ(slowTicks, 52 * host::PlatformTickMs / 100);
+    EXPECT_EQ(zeroTicks, 0);
+}
+
+TEST(Timer, HandlersMayStopStartAndDeleteTimersMidTick)
+{
+    FakeClock clock;
+    std::vector<QString> order;
+    Timer first(nullptr, 10, true);
+    Timer second(nullptr, 10, false);
+    auto doomed = std::make_unique<Timer>(nullptr, 20, true);
+    QObject::connect(&first, &Timer::tick, [&] {
+        order.push_back("first");
+        first.setEnabled(false);
+        second.setEnabled(true); // starts counting from now
+        doomed.reset();
+    });
+    QObject::connect(&second, &Timer::tick, [&] { order.push_back("second"); });
+
+    clock.Advance(16);
+    EXPECT_EQ(order, std::vector<QString>{"first"});
+    EXPECT_FALSE(clock.IsArmed(first));
+    clock.Advance(15);
+    EXPECT_EQ(order.size(), 1u) << "second ticked before a whole period";
+    clock.Advance(1);
+    EXPECT_EQ(order, (std::vector<QString>{"first", "second"}));
+}
+
+TEST(Timer, ChangingTheIntervalRestartsTheCount)
+{
+    FakeClock clock;
+    Timer timer(nullptr, 100, true);
+    int ticks = 0;
+    QObject::connect(&timer, &Timer::tick, [&] { ++ticks; });
+    clock.Advance(90);
+    timer.setInterval(100);
+    clock.Advance(90);
+    EXPECT_EQ(ticks, 0);
+    clock.Advance(10);
+    EXPECT_EQ(ticks, 1);
+}

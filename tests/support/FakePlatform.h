@@ -1,0 +1,68 @@
+#pragma once
+
+#include "host/PlaybackEngine.h"
+#include "host/Platform.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace testsupport {
+
+// Remembers what the player was told, and can pretend to reach any state.
+class RecordingEngine : public host::PlaybackEngine {
+public:
+    void Open(const QString& uri) override { calls << QStringLiteral("open ") + uri; }
+    void Close() override { calls << QStringLiteral("close"); }
+    qint64 PositionMs() const override { return position; }
+    void Report(host::PlaybackState state, int percent = 0, const QString& message = {})
+    {
+        emit stateChanged(state, percent, message);
+    }
+
+    QStringList calls;
+    qint64 position = -1;
+};
+
+struct OpacityCall {
+    QString window; // object name: the window may be gone when the test looks
+    int alpha;
+};
+
+// Message boxes and opacity changes are recorded instead of shown; the program folder is
+// whatever the test says.
+class FakePlatform : public host::Platform {
+public:
+    void ShowMessageBox(const host::MessageBoxRequest& request) override { messages.push_back(request); }
+    bool SetWindowOpacity(QWidget& window, std::uint8_t alpha) override
+    {
+        opacity.push_back({window.objectName(), alpha});
+        return !refuseOpacity;
+    }
+    QString ProgramFolder() const override { return programFolder; }
+    std::unique_ptr<host::PlaybackEngine> CreatePlaybackEngine() override
+    {
+        auto engine = std::make_unique<RecordingEngine>();
+        engines.push_back(engine.get());
+        return engine;
+    }
+
+    std::vector<int> OpacitiesOf(const QString& window) const
+    {
+        std::vector<int> alphas;
+        for (const OpacityCall& call : opacity)
+            if (call.window == window)
+                alphas.push_back(call.alpha);
+        return alphas;
+    }
+
+    std::vector<host::MessageBoxRequest> messages;
+    std::vector<OpacityCall> opacity;
+    bool refuseOpacity = false;
+    QString programFolder;
+    std::vector<RecordingEngine*> engines; // owned by their players
+};
+
+} // namespace testsupport
