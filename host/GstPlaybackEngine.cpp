@@ -86,6 +86,7 @@ GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink)
             const GstMessageType type = GST_MESSAGE_TYPE(message);
             const bool wanted = type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS
                 || type == GST_MESSAGE_BUFFERING
+                || (type == GST_MESSAGE_ELEMENT && gst_message_has_name(message, "http-headers"))
                 || (type == GST_MESSAGE_STATE_CHANGED
                     && GST_MESSAGE_SRC(message) == GST_OBJECT(self->m_playbin.get()));
             if (wanted) {
@@ -133,6 +134,7 @@ void GstPlaybackEngine::Open(const QString& uri)
         report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
         return;
     }
+    m_httpStatus = -1;
     g_object_set(m_playbin.get(), "uri", uri.toUtf8().constData(), nullptr);
     report(PlaybackState::Connecting);
     if (gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
@@ -165,7 +167,15 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
     case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
-        const QString text = error ? describeError(error) : QStringLiteral("playback failed");
+        QString text = error ? describeError(error) : QStringLiteral("playback failed");
+        // The web source fails with a bare "internal data stream error"; its last answer
+        // says more.
+        if (error && error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FAILED) {
+            if (m_httpStatus == 0)
+                text = QStringLiteral("cannot reach the server");
+            else if (m_httpStatus >= 400)
+                text = QStringLiteral("the server answered %1").arg(m_httpStatus);
+        }
         g_clear_error(&error);
         toNullState();
         report(PlaybackState::Failed, 0, text);
@@ -188,6 +198,12 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
             m_buffering = false;
             gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING);
         }
+        break;
+    }
+    case GST_MESSAGE_ELEMENT: {
+        guint status = 0;
+        if (gst_structure_get_uint(gst_message_get_structure(message), "http-status-code", &status))
+            m_httpStatus = int(status);
         break;
     }
     case GST_MESSAGE_STATE_CHANGED: {

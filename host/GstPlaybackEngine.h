@@ -39,6 +39,7 @@ private:
     std::atomic<unsigned> m_generation{0};
     PlaybackState m_state = PlaybackState::Stopped;
     bool m_buffering = false;
+    int m_httpStatus = -1; // last status a web source reported; 0 when it got no answer
 };
 
 } // namespace host
