@@ -1,0 +1,52 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+namespace bench {
+
+// Prints every benchmark as usual, then each one's time as a ratio to the baseline
+// measured in the same run, which is what the figures in the README quote.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    explicit RatioReporter(std::string baseline) : m_baseline(std::move(baseline)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        // With repetitions the median stands for the benchmark; otherwise the single run.
+        for (const Run& run : runs)
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median")
+                m_ms[run.run_name.function_name] = run.GetAdjustedRealTime() * msPer(run.time_unit);
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const auto base = m_ms.find(m_baseline);
+        if (base == m_ms.end() || base->second <= 0)
+            return;
+        std::printf("\nratios to %s (%.2f ms):\n", m_baseline.c_str(), base->second);
+        for (const auto& [name, ms] : m_ms)
+            std::printf("  %-40s %8.2f ms  %6.2fx\n", name.c_str(), ms, ms / base->second);
+    }
+
+private:
+    static double msPer(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kNanosecond: return 1e-6;
+        case benchmark::kMicrosecond: return 1e-3;
+        case benchmark::kMillisecond: return 1.0;
+        case benchmark::kSecond: return 1e3;
+        }
+        return 1.0;
+    }
+
+    std::string m_baseline;
+    std::map<std::string, double> m_ms;
+};
+
+} // namespace bench
