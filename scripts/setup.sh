@@ -16,6 +16,7 @@ packages=(
   fonts-dejavu-core fonts-liberation fonts-noto-core
   # tests: a real display, window probes, screenshots, local web server
   xvfb xdotool x11-utils imagemagick python3 openbox
+  libxcb1-dev libxcb-damage0-dev
 )
 
 missing=()

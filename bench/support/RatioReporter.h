@@ -19,18 +19,20 @@ public:
         // With repetitions the median stands for the benchmark; otherwise the single run.
         for (const Run& run : runs)
             if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median")
-                m_ms[run.run_name.function_name] = run.GetAdjustedRealTime() * msPer(run.time_unit);
+                m_ms[{run.run_name.function_name, run.run_name.args}] = run.GetAdjustedRealTime() * msPer(run.time_unit);
     }
 
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto base = m_ms.find(m_baseline);
-        if (base == m_ms.end() || base->second <= 0)
-            return;
-        std::printf("\nratios to %s (%.2f ms):\n", m_baseline.c_str(), base->second);
-        for (const auto& [name, ms] : m_ms)
+        std::printf("\nratios to %s with the same arguments:\n", m_baseline.c_str());
+        for (const auto& [key, ms] : m_ms) {
+            const auto base = m_ms.find({m_baseline, key.second});
+            if (base == m_ms.end() || base->second <= 0)
+                continue;
+            const std::string name = key.first + (key.second.empty() ? "" : "/" + key.second);
             std::printf("  %-40s %8.2f ms  %6.2fx\n", name.c_str(), ms, ms / base->second);
+        }
     }
 
 private:
@@ -46,7 +48,7 @@ private:
     }
 
     std::string m_baseline;
-    std::map<std::string, double> m_ms;
+    std::map<std::pair<std::string, std::string>, double> m_ms; // (name, arguments)
 };
 
 } // namespace bench

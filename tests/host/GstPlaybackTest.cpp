@@ -1,0 +1,84 @@
+// The real GStreamer pipeline on real recordings served over HTTP from this machine.
+
+#include "support/LocalHttpServer.h"
+
+#include "host/GstPlaybackEngine.h"
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <vector>
+
+namespace {
+
+struct Report {
+    host::PlaybackState state;
+    QString message;
+};
+
+class GstPlaybackTest : public ::testing::TestWithParam<const char*> {
+protected:
+    GstPlaybackTest()
+    {
+        server.serveDirectory(VANUPELRO_MEDIA_DIR);
+        QObject::connect(&engine, &host::PlaybackEngine::stateChanged,
+                         [this](host::PlaybackState state, int, const QString& message) {
+                             reports.push_back({state, message});
+                         });
+    }
+
+    bool WaitFor(host::PlaybackState state)
+    {
+        return QTest::qWaitFor([&] { return !reports.empty() && reports.back().state == state; }, 15000);
+    }
+
+    testsupport::LocalHttpServer server;
+    host::GstPlaybackEngine engine{QStringLiteral("fakesink sync=true")};
+    std::vector<Report> reports;
+};
+
+} // namespace
+
+TEST_P(GstPlaybackTest, ReachesPlayingAndStopsOnClose)
+{
+    engine.Open(QString::fromStdString(server.url(std::string("/") + GetParam())));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing))
+        << "last state " << (reports.empty() ? -1 : int(reports.back().state)) << " "
+        << reports.back().message.toStdString();
+    EXPECT_EQ(reports.front().state, host::PlaybackState::Connecting);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.PositionMs() > 200; }, 5000)) << "playing but not moving";
+
+    engine.Close();
+    EXPECT_EQ(reports.back().state, host::PlaybackState::Stopped);
+    const qint64 stoppedAt = engine.PositionMs();
+    QTest::qWait(300);
+    EXPECT_EQ(reports.back().state, host::PlaybackState::Stopped) << "late news from the closed media";
+    EXPECT_EQ(engine.PositionMs(), stoppedAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, GstPlaybackTest, ::testing::Values("welcome.ogg", "welcome.mp3"));
+
+TEST_F(GstPlaybackTest, FaultsEndInAShortMessageAndTheNextOpenPlays)
+{
+    engine.Open(QString::fromStdString(server.url("/missing.ogg")));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Failed));
+    EXPECT_EQ(reports.back().message, QStringLiteral("not found"));
+
+    testsupport::HttpResponse garbage;
+    garbage.body = std::string(64 * 1024, '\x5a');
+    garbage.headers = {{"Content-Type", "audio/ogg"}};
+    server.route("/garbage.ogg", garbage);
+    engine.Open(QString::fromStdString(server.url("/garbage.ogg")));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Failed));
+    EXPECT_EQ(reports.back().message, QStringLiteral("not a recording that can be played"));
+
+    engine.Open(QStringLiteral("nosuchscheme://somewhere/a.ogg"));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Failed));
+    EXPECT_FALSE(reports.back().message.isEmpty());
+
+    engine.Open(QString::fromStdString(server.url("/welcome.ogg")));
+    EXPECT_TRUE(WaitFor(host::PlaybackState::Playing));
+    engine.Close();
+}
