@@ -4,7 +4,7 @@
 # Exits non-zero only when something failed to run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/display.sh"
+source "$here/../../scripts/display.sh"
 
 build=$(cd "${1:?usage: idle.sh BUILD_DIR [SETTLE_S] [SPAN_S]}" && pwd)
 settle=${2:-9}

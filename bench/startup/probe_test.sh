@@ -3,7 +3,7 @@
 # Usage: probe_test.sh PROBE TEST_WINDOW BASELINE BUILD_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/display.sh"
+source "$here/../../scripts/display.sh"
 probe=$1 window=$2 baseline=$3 build=$4
 
 passed=0 failed=0

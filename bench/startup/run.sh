@@ -5,7 +5,7 @@
 # Exits non-zero only when something failed to run; the target is reported, not held.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/display.sh"
+source "$here/../../scripts/display.sh"
 
 build=$(cd "${1:?usage: run.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-15}

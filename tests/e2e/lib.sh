@@ -1,23 +1,6 @@
 # Helpers for tests that run the real program on a virtual display.
 
-# Starts Xvfb on a free display and exports DISPLAY; stopped by stop_display.
-start_display() {
-  local file
-  file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -s "$file" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$(cat "$file")"
-  rm -f "$file"
-  [ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
-}
-
-stop_display() {
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/display.sh"
 
 fail() {
   echo "FAIL: $*" >&2
