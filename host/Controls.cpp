@@ -117,8 +117,10 @@ Image::Image(QWidget* parent, const PropertyBag& design) : QWidget(parent)
     const QString picture = design.ReadText(QStringLiteral("Picture"));
     if (!picture.isEmpty())
         m_picture.load(picture);
-    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.isNull() && m_picture.hasAlpha() == false
-                                              && m_picture.width() >= width() && m_picture.height() >= height());
+    // A picture that covers the whole control saves Qt from painting what lies behind.
+    const bool covers = !m_picture.isNull() && !m_picture.hasAlpha() && m_picture.width() >= width()
+        && m_picture.height() >= height();
+    setAttribute(Qt::WA_OpaquePaintEvent, covers);
 }
 
 void Image::paintEvent(QPaintEvent*)

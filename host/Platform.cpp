@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
-#include <QWindow>
 
 namespace host {
 
