@@ -1,16 +1,79 @@
 #pragma once
 
+#include "host/Desktop.h"
 #include "host/PropertyBag.h"
 
 #include <QWidget>
 
+#include <cstdint>
+
+namespace host {
+class Form;
+class Timer;
+} // namespace host
+
 namespace taskbar {
 
-// Docks its parent form at a screen edge; draws nothing at run time.
+// Docks its parent form at a screen edge with a thin strip left on the screen, keeps it
+// above other windows and slides it into view while the pointer is over it. Draws nothing
+// at run time.
 class OmbrelXPTaskBar : public QWidget {
     Q_OBJECT
 public:
+    enum Edge : std::int32_t { LeftEdge = 0, RightEdge = 1, TopLeft = 2, TopCentre = 3, TopRight = 4 };
+
+    static constexpr int PointerWatchMs = 200;
+    static constexpr int SlideStepMs = 25;
+    static constexpr float SlideStepTwips = 240;
+    static constexpr float StripTwips = 50;
+    static constexpr int SizeTwips = 480;
+
+    // A saved control loaded with its form: reads its stored properties and docks the form.
     OmbrelXPTaskBar(QWidget* parent, const host::PropertyBag& design);
+    // A new control placed on a form: the default edge, and the form loses its border.
+    explicit OmbrelXPTaskBar(QWidget* parent);
+
+    std::int32_t Alignment() const { return m_Alignment; }
+    // Docks the form at the new edge at once.
+    void setAlignment(std::int32_t value);
+
+    void UserControl_WriteProperties(host::PropertyBag& store) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createTimers();
+    void UserControl_Initialize();
+    void UserControl_InitProperties();
+    void UserControl_ReadProperties(const host::PropertyBag& store);
+    void UserControl_Resize();
+
+    void DockForm(host::Form* form);
+    void readWorkArea();
+    void SetTopmost(QWidget& window);
+    void tmrCheckMouseOver_Timer();
+    void tmrExpand_Timer();
+
+    // Where one slide step puts the form on its sliding axis, and whether the slide ends.
+    struct SlideStep {
+        float position;
+        bool last;
+    };
+    SlideStep showingStep(float current, float width) const;
+    SlideStep hidingStep(float current, float width, float height) const;
+
+    host::Timer* tmrCheckMouseOver = nullptr;
+    host::Timer* tmrExpand = nullptr;
+
+    std::int32_t m_Alignment = 0;
+    host::Form* m_ParentForm = nullptr; // our parent, so it outlives us
+    bool m_MouseOver = false;
+    host::ScreenRect m_WorkArea;
+    float m_WorkRight = 0;
+    float m_WorkBottom = 0;
+    float m_WorkLeft = 0;
+    float m_WorkTop = 0;
 };
 
 } // namespace taskbar

@@ -1,0 +1,99 @@
+#include "Desktop.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+namespace host {
+
+namespace {
+
+QtDesktop& defaultDesktop()
+{
+    static QtDesktop desktop;
+    return desktop;
+}
+
+Desktop* g_desktop = nullptr;
+
+bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+ScreenRect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+// A window that bypasses the window manager gets no keyboard focus from it, so it takes
+// the focus itself when clicked.
+class FocusOnClick : public QObject {
+public:
+    explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress && !m_window.isActiveWindow())
+            m_window.activateWindow();
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+};
+
+void takeFocusOnClick(QWidget& window)
+{
+    static const char* const installed = "vanupelroFocusOnClick";
+    if (window.property(installed).toBool())
+        return;
+    window.setProperty(installed, true);
+    window.winId(); // the native window must exist to watch its input
+    if (QWindow* handle = window.windowHandle())
+        handle->installEventFilter(new FocusOnClick(window));
+}
+
+} // namespace
+
+std::optional<ScreenRect> QtDesktop::WorkArea() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || screen->availableGeometry().isEmpty())
+        return std::nullopt;
+    return fromQRect(screen->availableGeometry());
+}
+
+QSize QtDesktop::ScreenSize() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(0, 0);
+}
+
+QPoint QtDesktop::CursorPos() const { return QCursor::pos(); }
+
+ScreenRect QtDesktop::WindowRect(const QWidget& window) const { return fromQRect(window.frameGeometry()); }
+
+void QtDesktop::SetTopmost(QWidget& window)
+{
+    Qt::WindowFlags wanted = window.windowFlags() | Qt::WindowStaysOnTopHint;
+    // Window managers keep their windows on the screen and may stack a newly active window
+    // above a "stay on top" one; a window that bypasses the manager stays where it is put.
+    if (onX11())
+        wanted |= Qt::X11BypassWindowManagerHint;
+    if (wanted != window.windowFlags()) {
+        const bool wasVisible = window.isVisible();
+        window.setWindowFlags(wanted); // hides the window
+        if (wasVisible)
+            window.show();
+        if (onX11())
+            takeFocusOnClick(window);
+    }
+    window.raise();
+}
+
+Desktop& CurrentDesktop() { return g_desktop ? *g_desktop : defaultDesktop(); }
+
+ScopedDesktop::ScopedDesktop(Desktop& desktop) : m_previous(g_desktop) { g_desktop = &desktop; }
+
+ScopedDesktop::~ScopedDesktop() { g_desktop = m_previous; }
+
+} // namespace host

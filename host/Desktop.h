@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+
+#include <optional>
+
+class QWidget;
+
+namespace host {
+
+// A window or work-area rectangle in screen pixels. right and bottom are the first column
+// and row past the area (right = left + width), as the platform reports them.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The desktop services a panel window needs: where the screen's free area is, where the
+// pointer is, where a window is, and keeping a window above the others. Tests replace
+// them with a fake screen and pointer.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // The primary screen without the system's panels; nothing when it cannot be read.
+    virtual std::optional<ScreenRect> WorkArea() const = 0;
+    // The whole primary screen, in pixels.
+    virtual QSize ScreenSize() const = 0;
+    virtual QPoint CursorPos() const = 0;
+    // The window's outer rectangle, frame included.
+    virtual ScreenRect WindowRect(const QWidget& window) const = 0;
+    // Keeps the top-level window above all others; it may also sit partly off the screen.
+    virtual void SetTopmost(QWidget& window) = 0;
+};
+
+class QtDesktop : public Desktop {
+public:
+    std::optional<ScreenRect> WorkArea() const override;
+    QSize ScreenSize() const override;
+    QPoint CursorPos() const override;
+    ScreenRect WindowRect(const QWidget& window) const override;
+    void SetTopmost(QWidget& window) override;
+};
+
+Desktop& CurrentDesktop();
+
+// Puts another desktop in place for the lifetime of the guard.
+class ScopedDesktop {
+public:
+    explicit ScopedDesktop(Desktop& desktop);
+    ~ScopedDesktop();
+    ScopedDesktop(const ScopedDesktop&) = delete;
+    ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+
+private:
+    Desktop* m_previous;
+};
+
+} // namespace host
