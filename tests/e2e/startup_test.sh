@@ -35,13 +35,14 @@ main=$(window_id "Vanu Pelro Ismet Online")
 read -r width height < <(xwininfo -id "$main" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
 [ "$width" = 394 ] && [ "$height" = 429 ] || fail "main window is ${width}x${height}"
 
-# Bring it into view to photograph it and to reach the Close mark.
-xdotool windowmove "$main" 40 40
-wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  40'" || fail "main window did not move"
+# It waits docked at the left edge; the pointer on its strip slides it into view.
+xdotool mousemove 1 $((800 / 2))
+wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  0\$'" || fail "main window did not slide into view"
+top=$(xwininfo -id "$main" | awk '/Absolute upper-left Y:/{print $4}')
 sleep 0.3
 [ -n "$shots" ] && import -window "$main" "$shots/main.png"
 
-xdotool mousemove $((40 + 384)) $((40 + 16)) click 1
+xdotool mousemove 384 $((top + 16)) click 1
 wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the Close mark did not end the program"
 wait "$APP_PID" || fail "the program ended with status $?"
 echo "1 passed, 0 failed"
