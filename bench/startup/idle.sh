@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# CPU time and wake-ups of the program sitting idle on its main window.
-# Usage: idle.sh BUILD_DIR [SETTLE_S] [SPAN_S]   (defaults 9 and 10)
+# CPU time and wake-ups of the program sitting idle on its main window, which waits docked
+# at the screen edge with its pointer watch running (the pointer stays away from it).
+# Usage: idle.sh BUILD_DIR [SETTLE_S] [SPAN_S]   (defaults 9 and 10; 30 for the docked figure)
 # Exits non-zero only when something failed to run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,6 +30,9 @@ main=$(xdotool search --name '^Vanu Pelro Ismet Online$' | head -n 1 || true)
 splash=$(xdotool search --name '^Splash Vanu Pelro$' | head -n 1 || true)
 [ -n "$main" ] || echo "warning: no main window after ${settle} s" >&2
 [ -z "$splash" ] || echo "warning: the splash is still there after ${settle} s" >&2
+if [ -n "$main" ]; then
+  echo "main window at $(xwininfo -id "$main" | awk '/Absolute upper-left X:/{x=$4} /Absolute upper-left Y:/{y=$4} END{print x "," y}')"
+fi
 
 ticks=$(getconf CLK_TCK)
 # utime + stime of the whole process (all threads), in clock ticks.
@@ -56,3 +60,5 @@ cpu_ms=$(((cpu1 - cpu0) * 1000 / ticks))
 echo "threads: $threads0 at start of span, $threads1 at end"
 echo "all threads: run time $(((ns1 - ns0) / 1000)) us (schedstat), $((sw1 - sw0)) voluntary switches"
 echo "idle: $cpu_ms ms CPU in $span s, $((main1 - main0)) wakeups"
+# Run time over wall time: the share of one core the idle program takes.
+awk -v ns=$((ns1 - ns0)) -v s="$span" 'BEGIN{printf "share of one core: %.3f %%\n", ns / (s * 1e9) * 100}'
