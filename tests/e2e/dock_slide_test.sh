@@ -77,6 +77,10 @@ sleep 0.2
 [ "$(pixel_at 150 320)" != "$cover_colour" ] || fail "the window slid in under the other one"
 if [ -n "$shots" ]; then import -window root -crop 640x800+0+0 "$shots/slide.png"; fi
 
+# No manager hands it the keyboard: a click on the list must do so.
+xdotool mousemove 100 $((y + 100)) click 1
+wait_for 2 sh -c "[ \"\$(xdotool getwindowfocus)\" = $main ]" || fail "a click did not give the window the keyboard"
+
 xdotool mousemove 900 700
 wait_for 2 left_is "$docked_x" || fail "did not slide back: $(geometry)"
 echo "1 passed, 0 failed"
