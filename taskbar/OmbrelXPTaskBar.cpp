@@ -115,24 +115,25 @@ void OmbrelXPTaskBar::readWorkArea()
 
 // The work area's left and top edges count once: the docked strip and the slide's end
 // positions sit at the same edge, beside a system panel rather than under it.
+OmbrelXPTaskBar::Place OmbrelXPTaskBar::dockedPlace(float width, float height) const
+{
+    const float middle = (m_WorkBottom - height + m_WorkTop) / 2;
+    const float hiddenTop = m_WorkTop - height + StripTwips;
+    switch (m_Alignment) {
+    case LeftEdge: return {m_WorkLeft - width + StripTwips, middle};
+    case RightEdge: return {m_WorkRight - StripTwips, middle};
+    case TopLeft: return {m_WorkLeft, hiddenTop};
+    case TopCentre: return {(m_WorkRight - width + m_WorkLeft) / 2, hiddenTop};
+    default: return {m_WorkRight - width, hiddenTop};
+    }
+}
+
 void OmbrelXPTaskBar::DockForm(host::Form* form)
 {
     readWorkArea();
     if (form && isKnownEdge(m_Alignment)) {
-        const float width = float(form->Width());
-        const float height = float(form->Height());
-        const float middle = (m_WorkBottom - height + m_WorkTop) / 2;
-        const float hiddenTop = m_WorkTop - height + StripTwips;
-        float left = 0;
-        float top = 0;
-        switch (m_Alignment) {
-        case LeftEdge: left = m_WorkLeft - width + StripTwips, top = middle; break;
-        case RightEdge: left = m_WorkRight - StripTwips, top = middle; break;
-        case TopLeft: left = m_WorkLeft, top = hiddenTop; break;
-        case TopCentre: left = (m_WorkRight - width + m_WorkLeft) / 2, top = hiddenTop; break;
-        default: left = m_WorkRight - width, top = hiddenTop; break;
-        }
-        form->Move(wholeTwips(left), wholeTwips(top));
+        const Place docked = dockedPlace(float(form->Width()), float(form->Height()));
+        form->Move(wholeTwips(docked.left), wholeTwips(docked.top));
     }
     tmrCheckMouseOver->setEnabled(true);
     tmrCheckMouseOver->setInterval(PointerWatchMs);

@@ -50,6 +50,11 @@ private:
     void UserControl_Resize();
 
     void DockForm(host::Form* form);
+    struct Place {
+        float left;
+        float top;
+    };
+    Place dockedPlace(float width, float height) const;
     void readWorkArea();
     void SetTopmost(QWidget& window);
     void tmrCheckMouseOver_Timer();
