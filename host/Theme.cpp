@@ -5,6 +5,9 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include <algorithm>
+#include <deque>
+
 namespace host {
 
 namespace {
@@ -29,6 +32,50 @@ QStyle::State buttonState(int state)
     }
 }
 
+QImage renderBevel(QStyle& style, const QPalette& palette, QSize size, int state)
+{
+    QImage bevel(size, QImage::Format_ARGB32_Premultiplied);
+    bevel.fill(Qt::transparent);
+    QStyleOptionButton option;
+    option.rect = QRect(QPoint(0, 0), size);
+    option.state = buttonState(state);
+    if (state == PBS_DEFAULTED)
+        option.features |= QStyleOptionButton::DefaultButton;
+    option.palette = palette;
+    if (state == PBS_DISABLED)
+        option.palette.setCurrentColorGroup(QPalette::Disabled);
+    QPainter painter(&bevel);
+    style.drawControl(QStyle::CE_PushButtonBevel, &option, &painter, nullptr);
+    return bevel;
+}
+
+// A style paints its bevel with gradients and anti-aliasing, several times slower than a
+// repaint may take; the same few sizes and states come back on every hover, so keep them.
+// A new style or palette (a theme change) makes new keys.
+struct BevelKey {
+    const QStyle* style;
+    QString styleName;
+    qint64 palette;
+    QSize size;
+    int state;
+    bool operator==(const BevelKey&) const = default;
+};
+
+const QImage& cachedBevel(QStyle& style, QSize size, int state)
+{
+    static std::deque<std::pair<BevelKey, QImage>> cache;
+    constexpr std::size_t capacity = 32;
+    const QPalette palette = QApplication::palette();
+    const BevelKey key{&style, style.name(), palette.cacheKey(), size, state};
+    const auto found = std::find_if(cache.begin(), cache.end(), [&key](const auto& entry) { return entry.first == key; });
+    if (found != cache.end())
+        return found->second;
+    if (cache.size() == capacity)
+        cache.pop_back();
+    cache.emplace_front(key, renderBevel(style, palette, size, state));
+    return cache.front().second;
+}
+
 } // namespace
 
 long ThemeData::DrawThemeBackground(QImage& target, int part, int state, const QRect& rect, const QRect& clip) const
@@ -36,17 +83,12 @@ long ThemeData::DrawThemeBackground(QImage& target, int part, int state, const Q
     QStyle* style = currentStyle();
     if (!style || part != BP_PUSHBUTTON)
         return E_INVALIDARG;
-    QStyleOptionButton option;
-    option.rect = rect;
-    option.state = buttonState(state);
-    if (state == PBS_DEFAULTED)
-        option.features |= QStyleOptionButton::DefaultButton;
-    option.palette = style->standardPalette();
-    if (state == PBS_DISABLED)
-        option.palette.setCurrentColorGroup(QPalette::Disabled);
+    if (rect.isEmpty())
+        return S_OK;
+    const QImage& bevel = cachedBevel(*style, rect.size(), state);
     QPainter painter(&target);
     painter.setClipRect(clip);
-    style->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, nullptr);
+    painter.drawImage(rect.topLeft(), bevel);
     return S_OK;
 }
 

@@ -4,6 +4,9 @@
 #include "button/paint/Styles.h"
 #include "host/Theme.h"
 
+#include <QApplication>
+#include <QPalette>
+
 using namespace paint;
 using host::RGB;
 using painttest::Button;
@@ -190,6 +193,23 @@ TEST_F(LooksTest, ThemedLookAsksTheThemeForTheDefaultedStateWhenFocused)
     button.In(Hover).Refreshed();
     EXPECT_NE(button.surface.image, defaulted);
     EXPECT_EQ(button.fields.Style, 6);
+}
+
+TEST_F(LooksTest, ThemedLookFollowsAThemeChange)
+{
+    Button button(80, 30, 6);
+    button.Refreshed();
+    const QImage before = button.surface.image;
+    const QPalette original = QApplication::palette();
+    QPalette reddish = original;
+    reddish.setColor(QPalette::Button, QColor(200, 40, 40));
+    QApplication::setPalette(reddish);
+    button.Refreshed();
+    const QImage after = button.surface.image;
+    QApplication::setPalette(original);
+    EXPECT_NE(after, before);
+    button.Refreshed();
+    EXPECT_EQ(button.surface.image, before);
 }
 
 TEST_F(LooksTest, ThemedLookFallsBackToItsNonThemedStyleWithoutThemes)
