@@ -59,6 +59,9 @@ TEST(ColourArithmeticTest, GradientStepsAreSinglePrecisionAndEndExactly)
     // 0 -> 255 over 12 rows ends on exactly 255 although 21.25 * 12 is carried in floats.
     EXPECT_COLOR(GradientStepColor(RGB(0, 0, 0), RGB(255, 255, 255), 12, 12), RGB(255, 255, 255));
     EXPECT_COLOR(GradientStepColor(RGB(1, 2, 3), RGB(200, 100, 50), 0, 0), RGB(1, 2, 3));
+    // Where single and double precision part ways: 3.4999998 (not 3.5) and 7.5 (not 7.4999...).
+    EXPECT_COLOR(GradientStepColor(RGB(0, 0, 0), RGB(7, 0, 0), 46, 23), RGB(3, 0, 0));
+    EXPECT_COLOR(GradientStepColor(RGB(0, 0, 0), RGB(15, 0, 0), 22, 11), RGB(8, 0, 0));
 }
 
 class PrimitiveDrawingTest : public painttest::WithSystemColors {
