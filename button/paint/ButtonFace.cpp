@@ -1,8 +1,11 @@
 #include "ButtonFace.h"
 
+#include "Face.h"
+#include "Styles.h"
+
 #include "host/SystemColors.h"
 
-#include <QPainter>
+#include <array>
 
 namespace paint {
 
@@ -12,26 +15,131 @@ void Surface::SetBackColor(std::uint32_t colorref)
     Cls();
 }
 
-void Surface::Cls()
+void Surface::Cls() { image.fill(host::ToRgb(backColor)); }
+
+const Look& LookOf(std::int32_t style)
 {
-    image.fill(host::ToQColor(backColor));
+    // Styles 5 and 7 to 10 keep their margins; their painters slot in here when they exist.
+    static const std::array<Look, 11> looks = {{
+        {PaintRaisedEdge, 4},
+        {PaintThinEdge, 4},
+        {PaintFlatUntilHot, 4},
+        {PaintEtched, 4},
+        {PaintTinted, 4},
+        {nullptr, 5},
+        {PaintThemed, 4},
+        {nullptr, 5},
+        {nullptr, 4},
+        {nullptr, 7},
+        {nullptr, 7},
+    }};
+    static const Look other{};
+    return style >= 0 && style < std::int32_t(looks.size()) ? looks[std::size_t(style)] : other;
 }
 
-// Interim face until the looks arrive: background and caption only.
+namespace {
+
+// What the face shows: the designer shows the hover look (the rounded gradient style keeps
+// its own), a toggle that is down stays pressed, and a disabled button is disabled.
+void SettleDrawState(ButtonFields& fields, Surface& surface)
+{
+    if (!surface.userMode && fields.Style != 5)
+        fields.DrawState = Hover;
+    if (fields.ButtonType == 1 && fields.Value)
+        fields.DrawState = Pressed;
+    if (!fields.Enabled) {
+        fields.DrawState = Disabled;
+        surface.SetBackColor(host::GetSysColor(host::COLOR_BTNFACE));
+    }
+}
+
+COLORREF CaptionColor(const ButtonFields& fields)
+{
+    const COLORREF grey = TranslateColor(0x80000000u | host::COLOR_GRAYTEXT);
+    if (fields.DrawState == Disabled)
+        return grey;
+    if (!fields.UseCustomColors)
+        return host::GetSysColor(host::COLOR_BTNTEXT);
+    const bool hot = fields.DrawState == Hover || fields.DrawState == Pressed;
+    return TranslateColor(hot ? fields.FontHighlightColor : fields.FontColor);
+}
+
+} // namespace
+
+void DrawCaption(Face& face)
+{
+    if (face.fields.Caption.isEmpty())
+        return;
+    const std::uint32_t previous = face.surface.foreColor;
+    face.surface.foreColor = CaptionColor(face.fields);
+    face.dc.SetTextColor(face.surface.foreColor);
+    face.dc.SetFont(face.fields.Font);
+    const Rect& r = face.fields.CaptionRect;
+    face.dc.DrawTextA(face.fields.Caption, {r.Left, r.Top, r.Right, r.Bottom}, unsigned(face.fields.CaptionFormat));
+    face.surface.foreColor = previous;
+}
+
+QPoint IconPosition(std::int32_t iconAlign, int W, int H, int size, int margin)
+{
+    const int centreX = Nearest((W - size) / 2.0), centreY = Nearest((H - size) / 2.0);
+    switch (iconAlign) {
+    case 0: return {centreX, centreY};
+    case 1: return {margin, centreY};
+    case 2: return {W - size - margin, centreY};
+    case 3: return {centreX, margin};
+    case 4: return {centreX, H - size - margin};
+    default: return {0, 0};
+    }
+}
+
+void DrawIcon(Face& face, int margin)
+{
+    const ButtonFields& fields = face.fields;
+    if (!fields.Icon || fields.Icon->isNull())
+        return;
+    const int size = fields.IconSize;
+    QPoint at = IconPosition(fields.IconAlign, face.W(), face.H(), size, margin);
+    if (fields.DrawState == Pressed)
+        at += QPoint(1, 1);
+    if (fields.DrawState == Hover && fields.Style == 4) {
+        // The icon's silhouette against the face becomes a grey shadow; the icon sits up-left of it.
+        face.dc.PaintPicture(*fields.Icon, at.x(), at.y(), size, size);
+        const COLORREF background = face.dc.GetPixel(1, 1);
+        for (int x = at.x(); x <= at.x() + size; ++x)
+            for (int y = at.y(); y <= at.y() + size; ++y)
+                if (face.dc.GetPixel(x, y) != background)
+                    face.SetPixel(x, y, host::RGB(128, 128, 128));
+        at -= QPoint(2, 2);
+    }
+    face.dc.PaintPicture(*fields.Icon, at.x(), at.y(), size, size);
+}
+
 void Refresh(ButtonFields& fields, Surface& surface)
 {
     surface.Cls();
-    if (!fields.Enabled)
-        fields.DrawState = Disabled;
-    QPainter painter(&surface.image);
-    painter.setFont(fields.Font);
-    painter.setPen(host::ToQColor(host::GetSysColor(fields.Enabled ? 18 : 17)));
-    painter.drawText(surface.image.rect(), Qt::AlignCenter, fields.Caption);
+    SettleDrawState(fields, surface);
+    Face face(fields, surface);
+    const Look& look = LookOf(fields.Style);
+    if (look.paint)
+        look.paint(face); // style 6 may change Style here; the margin stays the one it drew with
+    DrawCaption(face);
+    DrawIcon(face, look.iconMargin);
 }
 
-QRegion MakeRectRegion(int W, int H) { return QRegion(0, 0, W, H); }
-QRegion MakeChamferRegion(int W, int H) { return MakeRectRegion(W, H); }
-QRegion MakeWideChamferRegion(int W, int H) { return MakeRectRegion(W, H); }
-QRegion MakeRoundRegion(int W, int H) { return MakeRectRegion(W, H); }
+QRegion MakeRectRegion(int W, int H) { return host::CreateRectRgn(0, 0, W, H); }
+
+QRegion MakeChamferRegion(int W, int H)
+{
+    const std::array<QPoint, 8> points = {{{0, 1}, {1, 0}, {W - 1, 0}, {W, 1}, {W, H - 2}, {W - 2, H}, {2, H}, {0, H - 2}}};
+    return host::CreatePolygonRgn(points);
+}
+
+QRegion MakeWideChamferRegion(int W, int H)
+{
+    const std::array<QPoint, 8> points = {{{0, 2}, {2, 0}, {W - 3, 0}, {W, 3}, {W, H - 3}, {W - 3, H}, {4, H}, {0, H - 4}}};
+    return host::CreatePolygonRgn(points);
+}
+
+QRegion MakeRoundRegion(int W, int H) { return host::CreateRoundRectRgn(0, 0, W + 1, H + 1, 18, 18); }
 
 } // namespace paint
