@@ -26,7 +26,8 @@ std::intptr_t packedPosition(QPointF position)
 
 } // namespace
 
-WindowSubclass::WindowSubclass(QWidget& window, Callback after) : m_window(window), m_after(std::move(after))
+WindowSubclass::WindowSubclass(QWidget& window, Callback after)
+    : m_window(window), m_after(std::move(after)), m_hadMouseTracking(window.hasMouseTracking())
 {
     // Moves are only reported without a held button when the widget asks for them.
     m_window.setMouseTracking(true);
@@ -36,7 +37,7 @@ WindowSubclass::WindowSubclass(QWidget& window, Callback after) : m_window(windo
 WindowSubclass::~WindowSubclass()
 {
     m_window.removeEventFilter(this);
-    m_window.setMouseTracking(false);
+    m_window.setMouseTracking(m_hadMouseTracking);
 }
 
 void WindowSubclass::AddMessage(std::uint32_t message)

@@ -47,6 +47,7 @@ private:
     QWidget& m_window;
     Callback m_after;
     std::vector<std::uint32_t> m_afterMessages;
+    bool m_hadMouseTracking;
     bool m_leaveRequested = false;
 };
 
