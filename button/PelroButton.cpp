@@ -1,65 +1,310 @@
 #include "PelroButton.h"
 
-#include "host/Controls.h"
-#include "host/SystemColors.h"
+#include "WindowSubclass.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
+#include "host/Controls.h"
+#include "host/Fonts.h"
+#include "host/Platform.h"
+#include "host/RuntimeError.h"
+#include "host/Shell.h"
+#include "host/SystemColors.h"
+#include "host/Twips.h"
+
 #include <QPainter>
+
+#include <limits>
 
 namespace button {
 
-PelroButton::PelroButton(QWidget* parent, const host::PropertyBag& design)
-    : QWidget(parent), m_caption(design.ReadText(QStringLiteral("Caption")))
+namespace {
+
+constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int OverflowError = 6;
+// The size and font a new instance gets when placed on a form.
+constexpr QSize DesignedSize(host::PixelsFromTwips(3435), host::PixelsFromTwips(1455));
+const char* const DesignedFont = "Verdana, 8.25";
+
+} // namespace
+
+RegionBuilder RegionBuilderFor(std::int32_t style)
 {
-    host::ApplyPlacement(*this, design);
-    setFocusPolicy(Qt::StrongFocus);
+    switch (style) {
+    case 5:
+    case 7:
+        return &paint::MakeChamferRegion;
+    case 8:
+    case 9:
+        return &paint::MakeWideChamferRegion;
+    case 10:
+        return &paint::MakeRoundRegion;
+    default:
+        return &paint::MakeRectRegion;
+    }
 }
 
-void PelroButton::setCaption(const QString& caption)
+PelroButton::PelroButton(QWidget* parent, Ambient ambient) : QWidget(parent)
 {
-    m_caption = caption;
+    m_surface.userMode = ambient.UserMode;
+    m_surface.backColor = host::GetSysColor(COLOR_BTNFACE);
+    m_surface.foreColor = host::GetSysColor(COLOR_BTNTEXT);
+    m_fields.Font = host::FontFromText(QLatin1String(DesignedFont));
+    QWidget::setFont(m_fields.Font);
+    resize(DesignedSize);
+    setFocusPolicy(Qt::StrongFocus);
+    // The back buffer covers every pixel, so nothing behind needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+PelroButton::PelroButton(QWidget* parent, const host::PropertyBag& design, Ambient ambient)
+    : PelroButton(parent, ambient)
+{
+    host::ApplyPlacement(*this, design);
+    if (!design.Contains(QStringLiteral("Width")) || !design.Contains(QStringLiteral("Height")))
+        resize(DesignedSize);
+    ReadProperties(design);
+    UserControl_Resize();
+}
+
+PelroButton::PelroButton(QWidget* parent, const QString& name, Ambient ambient) : PelroButton(parent, ambient)
+{
+    setObjectName(name);
+    InitProperties();
+    UserControl_Resize();
+}
+
+PelroButton::~PelroButton() { UserControl_Terminate(); }
+
+void PelroButton::About()
+{
+    host::MsgBox(QStringLiteral("PelroButton\nVersion %1\nBy Tolmek").arg(Version()), host::MessageIcon::Information,
+                 QStringLiteral("About PelroButton ") + Version());
+}
+
+void PelroButton::Refresh()
+{
+    repaintFace();
     update();
+}
+
+QString PelroButton::Version() const { return QStringLiteral("3.0"); }
+
+std::int32_t PelroButton::OpenLink(const QString& sLink) { return host::ShellOpen(sLink); }
+
+void PelroButton::repaintFace()
+{
+    if (m_surface.image.size() != size())
+        m_surface.image = QImage(size(), QImage::Format_RGB32);
+    paint::Refresh(m_fields, m_surface);
+    m_faceCurrent = true;
+}
+
+void PelroButton::notify(const QString& name) { emit PropertyChanged(name); }
+
+// Properties that change the layout or the outline: rectangles, outline and face anew,
+// then the paint handler's repaint.
+void PelroButton::reshape(const QString& name)
+{
+    notify(name);
+    UserControl_Resize();
+    UserControl_Paint();
+}
+
+void PelroButton::restyle(const QString& name)
+{
+    notify(name);
+    Refresh();
+}
+
+void PelroButton::setStyle(std::int32_t NewStyle)
+{
+    m_fields.Style = NewStyle;
+    reshape(QStringLiteral("Style"));
+}
+
+void PelroButton::setCaption(const QString& NewCaption)
+{
+    m_fields.Caption = NewCaption;
+    notify(QStringLiteral("Caption"));
+    UserControl_Resize();
+    Refresh();
+}
+
+void PelroButton::setIcon(const std::optional<QImage>& NewIcon)
+{
+    m_fields.Icon = NewIcon;
+    reshape(QStringLiteral("Icon"));
+}
+
+void PelroButton::setIconAlign(std::int32_t NewIconAlign)
+{
+    m_fields.IconAlign = NewIconAlign;
+    reshape(QStringLiteral("IconAlign"));
+}
+
+std::int16_t PelroButton::IconSize() const
+{
+    if (m_fields.IconSize < std::numeric_limits<std::int16_t>::min()
+        || m_fields.IconSize > std::numeric_limits<std::int16_t>::max())
+        throw host::RuntimeError(OverflowError, "Overflow");
+    return std::int16_t(m_fields.IconSize);
+}
+
+void PelroButton::setIconSize(std::int16_t NewIconSize)
+{
+    m_fields.IconSize = NewIconSize;
+    reshape(QStringLiteral("IconSize"));
+}
+
+void PelroButton::setCaptionAlign(std::int32_t NewCaptionAlign)
+{
+    m_fields.CaptionAlign = NewCaptionAlign;
+    reshape(QStringLiteral("CaptionAlign"));
+}
+
+void PelroButton::setNonThemeStyle(std::int32_t NewNonThemeStyle)
+{
+    m_fields.NonThemeStyle = NewNonThemeStyle;
+    reshape(QStringLiteral("NonThemeStyle"));
+}
+
+void PelroButton::setEnabled(bool bEnabled)
+{
+    m_fields.DrawState = paint::Normal;
+    m_fields.Enabled = bEnabled;
+    Refresh();
+    notify(QStringLiteral("Enabled"));
+    // A disabled window gets no mouse or keyboard input.
+    QWidget::setEnabled(bEnabled);
+}
+
+void PelroButton::setShowFocus(bool bShowFocus)
+{
+    m_fields.ShowFocus = bShowFocus;
+    restyle(QStringLiteral("ShowFocus"));
+}
+
+void PelroButton::setUseCustomColors(bool bUseCustomColors)
+{
+    m_fields.UseCustomColors = bUseCustomColors;
+    restyle(QStringLiteral("UseCustomColors"));
+}
+
+void PelroButton::setBackColor(std::uint32_t lBackColor)
+{
+    m_fields.BackColor = lBackColor;
+    restyle(QStringLiteral("BackColor"));
+}
+
+void PelroButton::setHighlightColor(std::uint32_t lHighlightColor)
+{
+    m_fields.HighlightColor = lHighlightColor;
+    restyle(QStringLiteral("HighlightColor"));
+}
+
+void PelroButton::setFontColor(std::uint32_t lFontColor)
+{
+    m_fields.FontColor = lFontColor;
+    restyle(QStringLiteral("FontColor"));
+}
+
+void PelroButton::setFontHighlightColor(std::uint32_t lFontHighlightColor)
+{
+    m_fields.FontHighlightColor = lFontHighlightColor;
+    restyle(QStringLiteral("FontHighlightColor"));
+}
+
+// The tooltip properties take effect when the tooltip is next made, at pointer entry.
+void PelroButton::setToolTip(const QString& sToolTipText)
+{
+    m_fields.ToolTip = sToolTipText;
+    restyle(QStringLiteral("ToolTipText"));
+}
+
+void PelroButton::setToolTipTitle(const QString& sTooltipTitle)
+{
+    m_fields.ToolTipTitle = sTooltipTitle;
+    restyle(QStringLiteral("TooltipTitle"));
+}
+
+void PelroButton::setToolTipIcon(std::int32_t lTooltipIcon)
+{
+    m_fields.ToolTipIcon = lTooltipIcon;
+    restyle(QStringLiteral("TooltipIcon"));
+}
+
+void PelroButton::setToolTipType(std::int32_t lToolTipType)
+{
+    m_fields.ToolTipType = lToolTipType;
+    restyle(QStringLiteral("ToolTipType"));
+}
+
+void PelroButton::setToolTipBackColor(std::uint32_t lToolTipBackColor)
+{
+    m_fields.ToolTipBackColor = lToolTipBackColor;
+    restyle(QStringLiteral("ToolTipBackColor"));
+}
+
+void PelroButton::setToolTipForeColor(std::uint32_t lToolTipForeColor)
+{
+    m_fields.ToolTipForeColor = lToolTipForeColor;
+    restyle(QStringLiteral("ToolTipForeColor"));
+}
+
+void PelroButton::setFont(const QFont& newFont)
+{
+    m_fields.Font = newFont;
+    QWidget::setFont(newFont);
+    Refresh();
+    notify(QStringLiteral("Font"));
+}
+
+void PelroButton::setButtonType(std::int32_t newType)
+{
+    m_fields.ButtonType = newType;
+    restyle(QStringLiteral("ButtonType"));
+}
+
+void PelroButton::setValue(bool newValue)
+{
+    m_fields.Value = newValue;
+    restyle(QStringLiteral("Value"));
 }
 
 void PelroButton::paintEvent(QPaintEvent*)
 {
+    if (!m_faceCurrent || m_surface.image.size() != size())
+        repaintFace();
     QPainter painter(this);
-    const QRect r = rect();
-    painter.fillRect(r, host::ToQColor(host::GetSysColor(15)));
-    // Etched frame: a shadow rectangle with a highlight one offset by a pixel.
-    painter.setPen(host::ToQColor(host::GetSysColor(m_pressed ? 20 : 16)));
-    painter.drawRect(r.adjusted(0, 0, -2, -2));
-    painter.setPen(host::ToQColor(host::GetSysColor(m_pressed ? 16 : 20)));
-    painter.drawRect(r.adjusted(1, 1, -1, -1));
-    painter.setPen(host::ToQColor(host::GetSysColor(18)));
-    painter.drawText(r.translated(m_pressed ? 1 : 0, m_pressed ? 1 : 0), Qt::AlignCenter, m_caption);
+    painter.drawImage(0, 0, m_surface.image);
 }
 
-void PelroButton::mousePressEvent(QMouseEvent* event)
+void PelroButton::UserControl_Paint() { Refresh(); }
+
+void PelroButton::UserControl_Resize()
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_pressed = true;
-    update();
+    const int minimum = host::PixelsFromTwips(300);
+    if (width() < minimum || height() < minimum)
+        resize(std::max(width(), minimum), std::max(height(), minimum));
+
+    const int W = width(), H = height();
+    if (m_surface.image.size() != size())
+        m_surface.image = QImage(size(), QImage::Format_RGB32);
+    m_fields.ClientRect = {0, 0, W, H};
+    m_fields.CaptionRect = {4, 4, W - 4, H - 4};
+    static constexpr std::int32_t CaptionFormats[] = {37, 36, 38, 33, 41};
+    if (m_fields.CaptionAlign >= 0 && m_fields.CaptionAlign < std::int32_t(std::size(CaptionFormats)))
+        m_fields.CaptionFormat = CaptionFormats[m_fields.CaptionAlign];
+    ApplyWindowRegion();
+    Refresh();
 }
 
-void PelroButton::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton || !m_pressed)
-        return;
-    m_pressed = false;
-    update();
-    if (rect().contains(event->position().toPoint()))
-        emit Click();
-}
+void PelroButton::resizeEvent(QResizeEvent*) { UserControl_Resize(); }
 
-void PelroButton::keyPressEvent(QKeyEvent* event)
+void PelroButton::ApplyWindowRegion()
 {
-    if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
-        emit Click();
-    else
-        QWidget::keyPressEvent(event);
+    m_windowRegion = RegionBuilderFor(m_fields.Style)(width(), height());
+    setMask(m_windowRegion);
 }
 
 } // namespace button

@@ -32,6 +32,8 @@ public:
     // The folder the program runs from, without a trailing separator.
     virtual QString ProgramFolder() const = 0;
     virtual std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() = 0;
+    // Opens a web address or document with the desktop's handler; false when none did.
+    virtual bool OpenWithShell(const QString& link);
 };
 
 // The real services on Qt, GStreamer and the desktop.

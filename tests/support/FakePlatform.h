@@ -58,11 +58,19 @@ public:
         return alphas;
     }
 
+    bool OpenWithShell(const QString& link) override
+    {
+        openedLinks << link;
+        return !refuseShell;
+    }
+
     std::vector<host::MessageBoxRequest> messages;
     std::vector<OpacityCall> opacity;
     bool refuseOpacity = false;
     QString programFolder;
     std::vector<RecordingEngine*> engines; // owned by their players
+    QStringList openedLinks;
+    bool refuseShell = false;
 };
 
 } // namespace testsupport

@@ -1,0 +1,273 @@
+// Mouse, keyboard and focus turned into draw states and events; pointer entry and exit
+// through the subclassed window.
+#include "PelroButton.h"
+
+#include "WindowSubclass.h"
+
+#include "host/Capabilities.h"
+#include "host/RuntimeError.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <utility>
+
+namespace button {
+
+namespace {
+
+constexpr int LeftButton = 1, RightButton = 2, MiddleButton = 4;
+constexpr int SpaceKey = 32;
+constexpr int MessageAfter = 1;
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return LeftButton;
+    case Qt::RightButton:
+        return RightButton;
+    case Qt::MiddleButton:
+        return MiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int shiftState(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+bool isSpace(const QKeyEvent& event) { return event.key() == Qt::Key_Space; }
+
+} // namespace
+
+void PelroButton::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF p = event->position();
+    UserControl_MouseDown(buttonCode(event->button()), shiftState(event->modifiers()), float(p.x()), float(p.y()));
+}
+
+void PelroButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPointF p = event->position();
+    UserControl_MouseUp(buttonCode(event->button()), shiftState(event->modifiers()), float(p.x()), float(p.y()));
+    // The second click of a double click raises no click of its own.
+    const bool endsDoubleClick = std::exchange(m_releaseEndsDoubleClick, false);
+    if (!endsDoubleClick && isOverControl(p))
+        UserControl_Click();
+}
+
+void PelroButton::mouseDoubleClickEvent(QMouseEvent*)
+{
+    m_releaseEndsDoubleClick = true;
+    UserControl_DblClick();
+}
+
+bool PelroButton::isOverControl(QPointF position) const
+{
+    const QPoint p = position.toPoint();
+    return mask().isEmpty() ? rect().contains(p) : mask().contains(p);
+}
+
+void PelroButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!isSpace(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A held space bar is one press, not a click per repeat.
+    if (event->isAutoRepeat())
+        return;
+    UserControl_KeyDown(SpaceKey);
+    UserControl_KeyPress(SpaceKey);
+}
+
+void PelroButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!isSpace(*event)) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat())
+        UserControl_KeyUp(SpaceKey);
+}
+
+void PelroButton::focusInEvent(QFocusEvent*) { UserControl_GotFocus(); }
+
+void PelroButton::focusOutEvent(QFocusEvent*) { UserControl_LostFocus(); }
+
+void PelroButton::UserControl_MouseDown(int button, int, float, float)
+{
+    if (button != LeftButton)
+        return;
+    m_fields.DrawState = paint::Pressed;
+    Refresh();
+}
+
+void PelroButton::UserControl_MouseUp(int button, int, float, float)
+{
+    if (button == LeftButton) {
+        // A toggle that is still up stays down until the click that follows turns it on.
+        const bool toggleGoingDown = m_fields.ButtonType == 1 && !m_fields.Value;
+        m_fields.DrawState = toggleGoingDown ? paint::Pressed : paint::Hover;
+        Refresh();
+    }
+    m_fields.LastMouseButton = button;
+}
+
+void PelroButton::UserControl_Click()
+{
+    if (m_fields.LastMouseButton != LeftButton)
+        return;
+    if (m_fields.ButtonType == 1) {
+        m_fields.Value = !m_fields.Value;
+        m_fields.DrawState = paint::Hover;
+        Refresh();
+    }
+    emit Click();
+}
+
+void PelroButton::UserControl_DblClick()
+{
+    if (m_fields.LastMouseButton == LeftButton)
+        UserControl_MouseDown(LeftButton, 0, 1, 1);
+}
+
+void PelroButton::UserControl_KeyDown(int keyCode)
+{
+    if (keyCode == SpaceKey)
+        UserControl_MouseDown(LeftButton, 0, 1, 1);
+}
+
+void PelroButton::UserControl_KeyPress(int character)
+{
+    if (character != SpaceKey)
+        return;
+    if (m_fields.ButtonType == 1) {
+        m_fields.Value = !m_fields.Value;
+        m_fields.DrawState = paint::Hover;
+        Refresh();
+    }
+    emit Click();
+}
+
+void PelroButton::UserControl_KeyUp(int keyCode)
+{
+    if (keyCode == SpaceKey)
+        UserControl_MouseUp(LeftButton, 0, 1, 1);
+}
+
+void PelroButton::UserControl_GotFocus()
+{
+    m_fields.HasFocus = true;
+    Refresh();
+}
+
+void PelroButton::UserControl_LostFocus()
+{
+    m_fields.HasFocus = false;
+    Refresh();
+}
+
+void PelroButton::UserControl_Terminate() noexcept
+{
+    try {
+        SubclassStopAll();
+    } catch (...) {
+        // Teardown always completes.
+    }
+}
+
+// Run mode only: without a leave-tracking function the pointer's exit could never be seen,
+// so the control then does without entry and exit altogether.
+void PelroButton::StartRunModeTracking()
+{
+    m_trackingAvailable = true;
+    m_trackWithUser32 = host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32"));
+    if (!m_trackWithUser32 && !host::IsFunctionExported(QStringLiteral("_TrackMouseEvent"), QStringLiteral("Comctl32")))
+        m_trackingAvailable = false;
+    if (!m_trackingAvailable)
+        return;
+    SubclassStart(*this);
+    for (const std::uint32_t message : {WM_MOUSEMOVE, WM_MOUSELEAVE, WM_THEMECHANGED, WM_SYSCOLORCHANGE})
+        SubclassAddMessage(*this, message, MessageAfter);
+}
+
+void PelroButton::StartMouseTracking(QWidget& window)
+{
+    if (!m_trackingAvailable || !m_subclass || &m_subclass->Window() != &window)
+        return;
+    m_subclass->RequestLeaveNotice();
+}
+
+void PelroButton::SubclassStart(QWidget& window)
+{
+    if (m_subclass && &m_subclass->Window() == &window)
+        return;
+    m_subclass = std::make_unique<WindowSubclass>(
+        window, [this](QWidget& w, std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+            bool handled = false;
+            std::intptr_t result = 0;
+            QWidget* hWnd = &w;
+            SubclassProc(false, handled, result, hWnd, message, wParam, lParam);
+        });
+}
+
+// Only messages handed on after the default handling are offered; the button needs no more.
+void PelroButton::SubclassAddMessage(QWidget& window, std::uint32_t message, int when)
+{
+    if (!m_subclass || &m_subclass->Window() != &window)
+        throw host::RuntimeError(host::errors::SubscriptOutOfRange, "Subscript out of range");
+    if (when & MessageAfter)
+        m_subclass->AddMessage(message);
+}
+
+void PelroButton::SubclassStop(QWidget& window)
+{
+    if (m_subclass && &m_subclass->Window() == &window)
+        m_subclass.reset();
+}
+
+void PelroButton::SubclassStopAll()
+{
+    if (m_subclass)
+        SubclassStop(m_subclass->Window());
+}
+
+void PelroButton::SubclassProc(bool, bool&, std::intptr_t&, QWidget*& lng_hWnd, std::uint32_t& uMsg, std::intptr_t&,
+                               std::intptr_t&)
+{
+    switch (uMsg) {
+    case WM_MOUSEMOVE:
+        if (m_fields.MouseInside)
+            return;
+        m_fields.MouseInside = true;
+        StartMouseTracking(*lng_hWnd);
+        m_fields.DrawState = paint::Hover;
+        Refresh();
+        emit MouseEnter();
+        CreateToolTip();
+        return;
+    case WM_MOUSELEAVE:
+        m_fields.MouseInside = false;
+        m_fields.DrawState = paint::Normal;
+        Refresh();
+        emit MouseLeave();
+        return;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+        Refresh();
+        return;
+    default:
+        return;
+    }
+}
+
+// The button's own tooltip window is made here on every entry; until it exists the
+// control shows none of its own.
+void PelroButton::CreateToolTip() {}
+
+} // namespace button

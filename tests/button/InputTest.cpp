@@ -1,0 +1,276 @@
+#include "ButtonFixture.h"
+
+#include "host/Capabilities.h"
+
+#include <QKeyEvent>
+
+using button::PelroButton;
+
+namespace {
+
+void enter(QWidget& w)
+{
+    const QPointF at(5, 5);
+    QEnterEvent event(at, at, w.mapToGlobal(at));
+    QApplication::sendEvent(&w, &event);
+}
+
+void moveTo(QWidget& w, QPoint at)
+{
+    QMouseEvent event(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &event);
+}
+
+void leave(QWidget& w)
+{
+    QEvent event(QEvent::Leave);
+    QApplication::sendEvent(&w, &event);
+}
+
+} // namespace
+
+class ButtonInputTest : public ButtonTest {
+protected:
+    void SetUp() override
+    {
+        form.resize(300, 200);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    PelroButton& Shown(const host::PropertyBag& store, button::Ambient ambient = {})
+    {
+        PelroButton& b = Load(store, ambient);
+        b.move(10, 10);
+        b.show();
+        return b;
+    }
+};
+
+TEST_F(ButtonInputTest, LeftClickPressesReleasesToHoverAndClicksOnce)
+{
+    PelroButton& b = Shown({});
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::mousePress(&b, Qt::LeftButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Pressed);
+    QTest::mouseRelease(&b, Qt::LeftButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Hover);
+    EXPECT_EQ(b.Fields().LastMouseButton, 1);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(ButtonInputTest, RightClickNeitherPressesNorClicksAndALeftClickStillWorks)
+{
+    PelroButton& b = Shown({});
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::mousePress(&b, Qt::RightButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Normal);
+    QTest::mouseRelease(&b, Qt::RightButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Normal);
+    EXPECT_EQ(b.Fields().LastMouseButton, 2);
+    EXPECT_EQ(clicks.count(), 0);
+
+    QTest::mouseClick(&b, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(ButtonInputTest, DoubleClickClicksOnceAndItsSecondPressShowsPressed)
+{
+    PelroButton& b = Shown({});
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::mouseClick(&b, Qt::LeftButton);
+    QTest::mouseDClick(&b, Qt::LeftButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Pressed);
+    QTest::mouseRelease(&b, Qt::LeftButton);
+    EXPECT_EQ(b.Fields().DrawState, paint::Hover);
+    EXPECT_EQ(clicks.count(), 1);
+
+    QTest::mouseClick(&b, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 2) << "the click after a double click counts again";
+}
+
+TEST_F(ButtonInputTest, ToggleFlipsOncePerClickDoubleClickOrSpace)
+{
+    PelroButton& b = Shown(Store({{"ButtonType", "1"}}));
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::mousePress(&b, Qt::LeftButton);
+    QTest::mouseRelease(&b, Qt::LeftButton);
+    EXPECT_TRUE(b.Value());
+
+    QTest::mouseDClick(&b, Qt::LeftButton);
+    QTest::mouseRelease(&b, Qt::LeftButton);
+    EXPECT_TRUE(b.Value()) << "the second click of a double click does not flip it back";
+
+    QTest::keyClick(&b, Qt::Key_Space);
+    EXPECT_FALSE(b.Value());
+    EXPECT_EQ(clicks.count(), 2);
+}
+
+TEST_F(ButtonInputTest, ToggleStillUpShowsPressedAfterItsRelease)
+{
+    PelroButton& b = Shown(Store({{"ButtonType", "1"}}));
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    // Released outside, so no click follows to turn it on.
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(-20, 5));
+    EXPECT_EQ(b.Fields().DrawState, paint::Pressed);
+    EXPECT_FALSE(b.Value());
+    EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST_F(ButtonInputTest, SpaceBarClicksOnceAndRepeatsAreIgnored)
+{
+    PelroButton& b = Shown({});
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::keyPress(&b, Qt::Key_Space);
+    EXPECT_EQ(b.Fields().DrawState, paint::Pressed);
+    EXPECT_EQ(clicks.count(), 1);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(&b, &repeat);
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::keyRelease(&b, Qt::Key_Space);
+    EXPECT_EQ(b.Fields().DrawState, paint::Hover);
+
+    QTest::keyClick(&b, Qt::Key_Return);
+    QTest::keyClick(&b, Qt::Key_Escape);
+    QTest::keyClick(&b, Qt::Key_A);
+    EXPECT_EQ(clicks.count(), 1) << "no other key clicks";
+}
+
+TEST_F(ButtonInputTest, PressInsideReleaseOutsideGivesNoClick)
+{
+    PelroButton& b = Shown({});
+    QSignalSpy clicks(&b, &PelroButton::Click);
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(b.width() + 30, 5));
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(b.Fields().DrawState, paint::Hover);
+}
+
+TEST_F(ButtonInputTest, FocusIsTrackedForPainting)
+{
+    PelroButton& b = Shown({});
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&b, &in);
+    EXPECT_TRUE(b.Fields().HasFocus);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&b, &out);
+    EXPECT_FALSE(b.Fields().HasFocus);
+}
+
+TEST_F(ButtonInputTest, PointerEntryAndLeaveHoverAndRaiseOneEventEach)
+{
+    PelroButton& b = Shown({});
+    ASSERT_TRUE(b.IsSubclassed());
+    QSignalSpy entries(&b, &PelroButton::MouseEnter);
+    QSignalSpy leaves(&b, &PelroButton::MouseLeave);
+
+    leave(b);
+    EXPECT_EQ(leaves.count(), 0) << "no leave notice was asked for before an entry";
+
+    moveTo(b, QPoint(3, 3));
+    EXPECT_EQ(entries.count(), 1);
+    EXPECT_TRUE(b.Fields().MouseInside);
+    EXPECT_EQ(b.Fields().DrawState, paint::Hover);
+    enter(b);
+    moveTo(b, QPoint(6, 6));
+    EXPECT_EQ(entries.count(), 1) << "moves while inside are no new entry";
+
+    leave(b);
+    EXPECT_EQ(leaves.count(), 1);
+    EXPECT_FALSE(b.Fields().MouseInside);
+    EXPECT_EQ(b.Fields().DrawState, paint::Normal);
+    leave(b);
+    EXPECT_EQ(leaves.count(), 1) << "one leave per entry";
+
+    enter(b);
+    EXPECT_EQ(entries.count(), 2);
+}
+
+TEST_F(ButtonInputTest, EntryRepaintsTheBackBufferAtOnceAndSchedulesOneUpdate)
+{
+    PelroButton& b = Shown({});
+    QCoreApplication::processEvents();
+    PaintCounter counter(b);
+    const qint64 before = b.Face().image.cacheKey();
+
+    enter(b);
+    EXPECT_NE(b.Face().image.cacheKey(), before) << "the face is repainted inside the entry";
+    EXPECT_EQ(counter.paints, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+}
+
+TEST_F(ButtonInputTest, ThemeAndSystemColourChangesRepaintWithoutOtherChanges)
+{
+    PelroButton& b = Shown({});
+    QCoreApplication::processEvents();
+    PaintCounter counter(b);
+    QSignalSpy entries(&b, &PelroButton::MouseEnter);
+    QSignalSpy changes(&b, &PelroButton::PropertyChanged);
+
+    QEvent colours(QEvent::PaletteChange);
+    QApplication::sendEvent(&b, &colours);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+
+    QEvent theme(QEvent::StyleChange);
+    QApplication::sendEvent(&b, &theme);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 2);
+
+    EXPECT_EQ(b.Fields().DrawState, paint::Normal);
+    EXPECT_FALSE(b.Fields().MouseInside);
+    EXPECT_EQ(entries.count(), 0);
+    EXPECT_EQ(changes.count(), 0);
+}
+
+TEST_F(ButtonInputTest, WithoutLeaveTrackingThereIsNoEntryOrLeave)
+{
+    host::ScopedWithoutLeaveTracking noTracking;
+    PelroButton& b = Shown({});
+    EXPECT_FALSE(b.TrackingAvailable());
+    EXPECT_FALSE(b.IsSubclassed());
+    QSignalSpy entries(&b, &PelroButton::MouseEnter);
+    QSignalSpy leaves(&b, &PelroButton::MouseLeave);
+    enter(b);
+    moveTo(b, QPoint(4, 4));
+    leave(b);
+    EXPECT_EQ(entries.count(), 0);
+    EXPECT_EQ(leaves.count(), 0);
+    EXPECT_EQ(b.Fields().DrawState, paint::Normal);
+}
+
+TEST_F(ButtonInputTest, EitherTrackingFunctionIsEnough)
+{
+    host::ScopedMissingExport noUser32(QStringLiteral("TrackMouseEvent"), QStringLiteral("user32"));
+    PelroButton& b = Shown({});
+    EXPECT_TRUE(b.TrackingAvailable());
+    QSignalSpy entries(&b, &PelroButton::MouseEnter);
+    enter(b);
+    EXPECT_EQ(entries.count(), 1);
+}
+
+TEST_F(ButtonInputTest, DesignModeNeitherSubclassesNorTracks)
+{
+    PelroButton& b = Shown({}, button::Ambient{false});
+    EXPECT_FALSE(b.UserMode());
+    EXPECT_FALSE(b.IsSubclassed());
+    QSignalSpy entries(&b, &PelroButton::MouseEnter);
+    enter(b);
+    EXPECT_EQ(entries.count(), 0);
+}
+
+TEST(Capabilities, ModuleNamesIgnoreCaseFunctionNamesDoNot)
+{
+    EXPECT_TRUE(host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("USER32")));
+    EXPECT_TRUE(host::IsFunctionExported(QStringLiteral("_TrackMouseEvent"), QStringLiteral("comctl32")));
+    EXPECT_FALSE(host::IsFunctionExported(QStringLiteral("trackmouseevent"), QStringLiteral("user32")));
+    EXPECT_FALSE(host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("kernel32")));
+    {
+        host::ScopedWithoutLeaveTracking hidden;
+        EXPECT_FALSE(host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32")));
+        EXPECT_FALSE(host::IsFunctionExported(QStringLiteral("_TrackMouseEvent"), QStringLiteral("Comctl32")));
+    }
+    EXPECT_TRUE(host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32")));
+}
