@@ -32,6 +32,9 @@ public:
     // The folder the program runs from, without a trailing separator.
     virtual QString ProgramFolder() const = 0;
     virtual std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() = 0;
+    // Bytes the program may still write on the file system holding path (or its nearest
+    // existing folder); 0 when that cannot be learned.
+    virtual double FreeDiskSpace(const QString& path) const;
 };
 
 // The real services on Qt, GStreamer and the desktop.
