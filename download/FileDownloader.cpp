@@ -9,13 +9,15 @@
 #include "host/Platform.h"
 #include "host/RuntimeError.h"
 
-#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace download {
 
@@ -44,11 +46,8 @@ void createFolderIfMissing(const QString& folder)
     if (folder.isEmpty() || QFileInfo(folder).isDir())
         return;
     // One level only: a missing parent is the caller's mistake, not ours to repair.
-    if (!QDir().mkdir(folder)) {
-        const int number = QFileInfo(QFileInfo(folder).absolutePath()).isDir() ? (QFileInfo::exists(folder) ? ENOTDIR : EACCES)
-                                                                                : ENOENT;
-        throw host::RuntimeError(number, std::strerror(number));
-    }
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0)
+        throw host::RuntimeError(errno, std::strerror(errno));
 }
 
 } // namespace
