@@ -9,9 +9,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QCoreApplication>
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using testsupport::HttpResponse;
 
@@ -55,6 +58,33 @@ protected:
     testsupport::LocalHttpServer server;
     host::HttpTransfer transfer;
 };
+
+int FreePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound ? ntohs(address.sin_port) : 0;
+}
+
+bool Accepts(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool connected = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return connected;
+}
 
 } // namespace
 
@@ -154,12 +184,13 @@ TEST_F(HttpTransferTest, UnverifiableCertificateIsRefused)
                                 {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
                                  "-subj", "/CN=127.0.0.1", "-days", "1", "-keyout", key, "-out", cert}),
               0);
-    const int port = 20000 + int(QCoreApplication::applicationPid() % 20000);
+    const int port = FreePort();
     QProcess tls;
     tls.start(QStringLiteral("openssl"), {"s_server", "-quiet", "-www", "-accept", QString::number(port), "-key", key,
                                           "-cert", cert});
     ASSERT_TRUE(tls.waitForStarted());
-    QThread::msleep(500);
+    for (int tries = 0; tries < 100 && !Accepts(port); ++tries)
+        QThread::msleep(50);
 
     Start(QStringLiteral("https://127.0.0.1:%1/").arg(port));
     EXPECT_EQ(FailureNumber(), CURLE_PEER_FAILED_VERIFICATION) << transfer.Failure()->Description();
