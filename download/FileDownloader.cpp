@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 
 #include <cerrno>
@@ -58,14 +57,14 @@ void createFolderIfMissing(const QString& folder)
 class FileDownloader::Call {
 public:
     Call(FileDownloader& owner, const QString& url, const QString& destination)
-        : m_owner(&owner), m_url(url), m_destination(destination)
+        : m_owner(&owner), m_outer(owner.m_running), m_url(url), m_destination(destination)
     {
         owner.m_running = &m_inet;
     }
     ~Call()
     {
         if (m_owner)
-            m_owner->m_running = nullptr;
+            m_owner->m_running = m_outer;
     }
     Call(const Call&) = delete;
     Call& operator=(const Call&) = delete;
@@ -79,13 +78,11 @@ public:
                 TransferPhase();
             }
         } catch (const host::RuntimeError& error) {
-            Owner().m_Cancel = true;
             if (phase == Phase::Request)
-                Report(QStringLiteral("Error: ") + QString::fromStdString(error.Description()) + QStringLiteral(" occurred."));
+                Stop(QStringLiteral("Error: ") + QString::fromStdString(error.Description()) + QStringLiteral(" occurred."));
             else
-                Report(QStringLiteral("Cannot write file to disk.") + CR + CR + QStringLiteral("Error ")
-                       + QString::number(error.Number()) + QStringLiteral(": ")
-                       + QString::fromStdString(error.Description()));
+                Stop(QStringLiteral("Cannot write file to disk.") + CR + CR + QStringLiteral("Error ")
+                     + QString::number(error.Number()) + QStringLiteral(": ") + QString::fromStdString(error.Description()));
         }
         return Finish();
     }
@@ -215,6 +212,7 @@ private:
     }
 
     QPointer<FileDownloader> m_owner;
+    host::HttpTransfer* m_outer; // a call this one runs inside, if the host started one
     const QString m_url;
     const QString m_destination;
     host::HttpTransfer m_inet;
