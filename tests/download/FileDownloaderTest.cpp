@@ -4,6 +4,7 @@
 #include "download/DownloadText.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 
 #include <csignal>
@@ -503,4 +504,26 @@ TEST(DownloadText, FreeSpaceCheckCoversDriveLettersAndLocalAbsolutePaths)
     EXPECT_TRUE(IsLocalAbsolutePath("/opt/vanupelro\\kelsor.dll"));
     EXPECT_FALSE(IsLocalAbsolutePath("\\\\server\\share\\kelsor.dll"));
     EXPECT_FALSE(IsLocalAbsolutePath("kelsor.dll"));
+}
+
+// ---- the control itself
+
+TEST_F(DownloadTest, CredentialsGoWithTheRequest)
+{
+    server.route("/file", Answer(200, "OK", "catalogue"));
+    EXPECT_TRUE(downloader.DownloadFile(QString::fromStdString(server.url("/file")), Destination(), "user", "secret"));
+    EXPECT_NE(server.requestHeads().front().find("\r\nAuthorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos);
+}
+
+TEST_F(DownloadTest, KeepsTheSizeOfItsBriefcasePicture)
+{
+    downloader.resize(200, 100);
+    EXPECT_EQ(downloader.size(), QSize(68, 63));
+    const QImage picture = downloader.grab().toImage();
+    const QColor background = downloader.palette().color(QPalette::Window);
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += picture.pixelColor(x, y) != background;
+    EXPECT_GT(drawn, picture.width() * picture.height() / 2);
 }
