@@ -2,6 +2,7 @@
 
 #include "Catalogue.h"
 #include "Forms.h"
+#include "Module1.h"
 
 #include "button/PelroButton.h"
 #include "download/FileDownloader.h"
@@ -11,11 +12,25 @@
 #include "host/RuntimeError.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
+#include <QPointer>
+
 namespace app {
 
 namespace {
 
 const QString CheckConnection = QStringLiteral("Check Internet Connection.");
+
+// Spaces only, as the URL check wants; tabs and line ends count as text.
+QString TrimSpaces(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
 
 template <class Control>
 Control* placeControl(host::Form& form, const char* name)
@@ -48,6 +63,11 @@ frmMain::frmMain(Forms& forms)
     connect(bbStop, &button::PelroButton::Click, this, &frmMain::bbStop_Click);
     connect(Image1, &host::Image::Click, this, &frmMain::Image1_Click);
     connect(Image2, &host::Image::Click, this, &frmMain::Image2_Click);
+    connect(bbUpdate, &button::PelroButton::Click, this, &frmMain::bbUpdate_Click);
+    connect(FileDownloader, &download::FileDownloader::DownloadErrors, this, &frmMain::FileDownloader_DownloadErrors);
+    connect(FileDownloader, &download::FileDownloader::DowloadComplete, this, &frmMain::FileDownloader_DowloadComplete);
+    // A download still running when the window goes ends with it.
+    connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
 }
 
 void frmMain::Form_Load() { LoadCatalogue(); }
@@ -98,6 +118,47 @@ void frmMain::Image1_Click()
 void frmMain::Image2_Click()
 {
     Guarded([this] { m_forms.ShowAbout(); });
+}
+
+// The caption is the update's state: only "Download" starts one; any other caption cancels.
+void frmMain::bbUpdate_Click()
+{
+    Guarded([this] {
+        if (bbUpdate->Caption() != QLatin1String("Download")) {
+            FileDownloader->Cancel();
+            Text->setEnabled(true);
+            bbUpdate->setCaption(QStringLiteral("Download"));
+            return;
+        }
+        const QString url = Text->Text();
+        if (TrimSpaces(url).isEmpty())
+            return;
+        Text->setEnabled(false);
+        bbUpdate->setCaption(QStringLiteral("Cancel"));
+        // Runs until the download ends, letting this window's handlers run meanwhile.
+        FileDownloader->DownloadFile(url, host::AppPath() + QStringLiteral("\\") + Module1::PlainFileNameFromUrl(url));
+    });
+}
+
+void frmMain::FileDownloader_DownloadErrors(const QString& strError)
+{
+    const QPointer<frmMain> self(this);
+    host::MsgBox(strError, host::MessageIcon::Critical, QStringLiteral("Error"));
+    if (!self)
+        return; // closed while the box was up
+    Text->setEnabled(true);
+    bbUpdate->setCaption(QStringLiteral("Download"));
+    FileDownloader->Cancel();
+}
+
+void frmMain::FileDownloader_DowloadComplete()
+{
+    const QPointer<frmMain> self(this);
+    host::MsgBox(QStringLiteral("Download complete"), host::MessageIcon::Information, QStringLiteral("Success"));
+    if (!self)
+        return;
+    Text->setEnabled(true);
+    bbUpdate->setCaption(QStringLiteral("Check Update"));
 }
 
 } // namespace app

@@ -59,6 +59,9 @@ private:
     void bbStop_Click();
     void Image1_Click();
     void Image2_Click();
+    void bbUpdate_Click();
+    void FileDownloader_DownloadErrors(const QString& strError);
+    void FileDownloader_DowloadComplete();
     // Runs a handler's steps; whatever fails ends the handler with the one message.
     template <class Steps>
     void Guarded(Steps&& steps);

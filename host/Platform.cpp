@@ -3,7 +3,9 @@
 #include "GstPlaybackEngine.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStorageInfo>
 #include <QWidget>
 
 namespace host {
@@ -42,6 +44,15 @@ QString QtPlatform::ProgramFolder() const { return QCoreApplication::application
 std::unique_ptr<PlaybackEngine> QtPlatform::CreatePlaybackEngine()
 {
     return std::make_unique<GstPlaybackEngine>();
+}
+
+double Platform::FreeDiskSpace(const QString& path) const
+{
+    QFileInfo place(path);
+    while (!place.exists() && !place.isRoot() && place.absolutePath() != place.absoluteFilePath())
+        place.setFile(place.absolutePath());
+    const QStorageInfo storage(place.absoluteFilePath());
+    return storage.isValid() ? double(std::max<qint64>(0, storage.bytesAvailable())) : 0.0;
 }
 
 Platform& CurrentPlatform() { return g_platform ? *g_platform : defaultPlatform(); }

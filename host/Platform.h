@@ -34,6 +34,9 @@ public:
     virtual std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() = 0;
     // Opens a web address or document with the desktop's handler; false when none did.
     virtual bool OpenWithShell(const QString& link);
+    // Bytes the program may still write on the file system holding path (or its nearest
+    // existing folder); 0 when that cannot be learned.
+    virtual double FreeDiskSpace(const QString& path) const;
 };
 
 // The real services on Qt, GStreamer and the desktop.

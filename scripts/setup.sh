@@ -17,6 +17,8 @@ packages=(
   # tests: a real display, window probes, screenshots, local web server
   xvfb xdotool x11-utils imagemagick python3 openbox
   libxcb1-dev libxcb-damage0-dev
+  # download tests and benchmarks: a real web server, and the command-line client to compare with
+  nginx-light curl
 )
 
 missing=()

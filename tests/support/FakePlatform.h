@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace testsupport {
@@ -49,6 +50,11 @@ public:
         return engine;
     }
 
+    double FreeDiskSpace(const QString& path) const override
+    {
+        return freeDiskSpace ? *freeDiskSpace : host::Platform::FreeDiskSpace(path);
+    }
+
     std::vector<int> OpacitiesOf(const QString& window) const
     {
         std::vector<int> alphas;
@@ -71,6 +77,7 @@ public:
     std::vector<RecordingEngine*> engines; // owned by their players
     QStringList openedLinks;
     bool refuseShell = false;
+    std::optional<double> freeDiskSpace; // the real figure unless set
 };
 
 } // namespace testsupport

@@ -558,6 +558,8 @@ void LocalHttpServer::State::serveCanned(int fd, const HttpResponse& response, b
         return;
     if (response.sayNothing)
         return idleUntilGone(fd);
+    if (response.closeWithoutAnswer)
+        return;
     if (!sendAll(fd, response.rawHead.empty() ? composedHead(response) : response.rawHead) || headOnly)
         return;
     const std::size_t bodyBytes = std::min(response.stopAfterBodyBytes, response.body.size());

@@ -31,6 +31,8 @@ struct HttpResponse {
     std::chrono::milliseconds delayBeforeHead{0};
     // Read the request, then never answer until the client leaves or the server stops.
     bool sayNothing = false;
+    // Read the request, then close the connection without a word.
+    bool closeWithoutAnswer = false;
 };
 
 // HTTP/1.1 on 127.0.0.1 inside the test process: files from a folder (with byte ranges and

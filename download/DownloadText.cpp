@@ -1,0 +1,106 @@
+#include "DownloadText.h"
+
+#include "host/FileSystem.h"
+#include "host/Platform.h"
+#include "host/RuntimeError.h"
+
+#include <QDir>
+
+#include <cmath>
+#include <limits>
+
+namespace download::detail {
+
+namespace {
+
+constexpr int kOverflow = 6;
+
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
+
+// The longest prefix that reads as a decimal number: sign, digits, point, exponent.
+QString numberPrefix(const QString& text)
+{
+    QString compact;
+    for (const QChar c : text)
+        if (!isBlank(c))
+            compact += c;
+    qsizetype end = 0;
+    auto digits = [&] {
+        const qsizetype start = end;
+        while (end < compact.size() && compact[end].isDigit() && compact[end].unicode() < 128)
+            ++end;
+        return end > start;
+    };
+    if (end < compact.size() && (compact[end] == QLatin1Char('+') || compact[end] == QLatin1Char('-')))
+        ++end;
+    bool any = digits();
+    if (end < compact.size() && compact[end] == QLatin1Char('.')) {
+        ++end;
+        any = digits() || any;
+    }
+    if (!any)
+        return {};
+    const qsizetype mantissaEnd = end;
+    if (end < compact.size() && (compact[end] == QLatin1Char('e') || compact[end] == QLatin1Char('E'))) {
+        ++end;
+        if (end < compact.size() && (compact[end] == QLatin1Char('+') || compact[end] == QLatin1Char('-')))
+            ++end;
+        if (!digits())
+            end = mantissaEnd;
+    }
+    return compact.left(end);
+}
+
+} // namespace
+
+QString PathPart(const QString& Path, bool NamePart, bool UseSlash)
+{
+    const QChar separator = UseSlash ? QLatin1Char('/') : QLatin1Char('\\');
+    const qsizetype last = Path.lastIndexOf(separator);
+    if (last < 0)
+        return Path;
+    return NamePart ? Path.mid(last + 1) : Path.left(last + 1);
+}
+
+QString AddBackslash(const QString& Path)
+{
+    return Path.endsWith(QLatin1Char('\\')) ? Path : Path + QLatin1Char('\\');
+}
+
+double FreeDiskSpace(const QString& Root)
+{
+    return host::CurrentPlatform().FreeDiskSpace(host::NativePath(AddBackslash(Root)));
+}
+
+bool IsLocalAbsolutePath(const QString& destination)
+{
+    if (destination.mid(1, 2) == QLatin1String(":\\"))
+        return true;
+    const QString native = host::NativePath(destination);
+    return QDir::isAbsolutePath(native) && !native.startsWith(QLatin1String("//"));
+}
+
+std::int32_t LengthFromText(const QString& text)
+{
+    const QString number = numberPrefix(text);
+    if (number.isEmpty())
+        return 0;
+    const double value = std::nearbyint(number.toDouble());
+    if (!(value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()))
+        throw host::RuntimeError(kOverflow, "Overflow");
+    return static_cast<std::int32_t>(value);
+}
+
+QString PercentText(std::int64_t received, std::int32_t expected)
+{
+    const double percent = double(received) / double(expected) * 100.0;
+    return QString::number(static_cast<long long>(std::nearbyint(percent)));
+}
+
+QString FirstHeadLine(const QString& header)
+{
+    const qsizetype cr = header.indexOf(QLatin1Char('\r'));
+    return cr < 0 ? QStringLiteral("<nothing>") : header.left(cr + 1);
+}
+
+} // namespace download::detail

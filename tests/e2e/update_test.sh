@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The real program fetches a new catalogue: its HTTP goes through a forward proxy of ours that
+# stands in for the service's web server. Update is clicked twice (arm, then download); the
+# "Success" box appears and the program folder holds the new kelsor.dll.
+# Usage: update_test.sh PROGRAM
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+program=$1
+
+work=$(mktemp -d)
+trap 'kill "${APP_PID:-}" "${PROXY_PID:-}" 2>/dev/null || true; stop_display; rm -rf "$work"' EXIT
+
+# A program folder of its own, so the build's bundled catalogue stays as it is.
+mkdir "$work/program"
+cp "$program" "$work/program/"
+printf 'Old title==>http://127.0.0.1/old.ogg\r\n' >"$work/program/kelsor.dll"
+printf 'New title==>http://127.0.0.1/new.ogg\r\nSecond new title==>http://127.0.0.1/second.ogg\r\n' >"$work/new.dll"
+
+catalogue_url=$(sed -n 's/^Text = //p' "$here/../../app/forms/frmMain.form")
+[ -n "$catalogue_url" ] || fail "no catalogue address in the main window's design"
+python3 "$here/update_proxy.py" "$catalogue_url" "$work/new.dll" >"$work/port" 2>"$work/proxy.log" &
+PROXY_PID=$!
+wait_for 5 test -s "$work/port" || fail "the proxy did not start"
+port=$(cat "$work/port")
+
+start_display
+env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$port" QT_QPA_PLATFORM=xcb \
+  "$work/program/$(basename "$program")" >"$work/program.log" 2>&1 &
+APP_PID=$!
+
+wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown"
+main=$(window_id "Vanu Pelro Ismet Online")
+xdotool windowmove "$main" 40 40
+wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  40'" || fail "main window did not move"
+sleep 0.3
+
+# Update sits at 1080, 4200 twips, 1575 x 300: its middle is 124, 290 pixels into the window.
+click_update() { xdotool mousemove $((40 + 124)) $((40 + 290)) click 1; }
+click_update
+sleep 0.3
+window_exists "Success" && fail "the first click downloaded instead of arming"
+click_update
+
+wait_for 10 window_exists "Success" || fail "no Success box; proxy said: $(cat "$work/proxy.log")"
+cmp -s "$work/new.dll" "$work/program/kelsor.dll" || fail "the program folder does not hold the new catalogue"
+leftovers=$(find "$work/program" -name '.kelsor.dll.part-*' | wc -l)
+[ "$leftovers" -eq 0 ] || fail "a part file was left behind"
+grep -q "GET $catalogue_url" "$work/proxy.log" || fail "the request did not go to the catalogue address"
+
+box=$(xdotool search --onlyvisible --name '^Success$' | head -n 1)
+xdotool windowfocus --sync "$box" key Return
+wait_for 5 sh -c "! xdotool search --name '^Success\$'" || fail "the Success box did not close"
+xdotool mousemove $((40 + 384)) $((40 + 16)) click 1
+wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the Close mark did not end the program"
+echo "1 passed, 0 failed"
