@@ -1,5 +1,7 @@
 #include "GstPlaybackEngine.h"
 
+#include "GstPipelineThread.h"
+
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
@@ -23,6 +25,11 @@ QString describeError(const GError* error)
             return QStringLiteral("not found");
         case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
             return QStringLiteral("access denied");
+        // The web source tries to resume a broken transfer with a range request; a server
+        // that cannot answer it ends here, and the user should hear why, not how.
+        case GST_RESOURCE_ERROR_SEEK:
+        case GST_RESOURCE_ERROR_READ:
+            return QStringLiteral("the recording broke off");
         default:
             break;
         }
@@ -46,7 +53,30 @@ QString describeError(const GError* error)
 
 } // namespace
 
-void GstPlaybackEngine::ElementUnref::operator()(GstElement* e) const { gst_object_unref(e); }
+// Streaming threads post to the bus of a pipeline that may outlive its engine; they reach
+// the engine only through this, which the engine cuts off when it goes.
+struct GstPlaybackEngine::Relay {
+    std::mutex mutex;
+    GstPlaybackEngine* engine = nullptr;
+};
+
+namespace {
+
+struct BusContext {
+    std::shared_ptr<GstPlaybackEngine::Relay> relay;
+    GstElement* playbin; // not owned: the bus dies with it
+    unsigned generation;
+};
+
+bool IsWanted(GstMessage* message, GstElement* playbin)
+{
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    return type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS || type == GST_MESSAGE_BUFFERING
+        || (type == GST_MESSAGE_ELEMENT && gst_message_has_name(message, "http-headers"))
+        || (type == GST_MESSAGE_STATE_CHANGED && GST_MESSAGE_SRC(message) == GST_OBJECT(playbin));
+}
+
+} // namespace
 
 void GstPlaybackEngine::InitializeOnce()
 {
@@ -62,17 +92,33 @@ void GstPlaybackEngine::InitializeOnce()
 }
 
 GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink)
+    : m_audioSink(audioSink), m_relay(std::make_shared<Relay>())
 {
     InitializeOnce();
+    m_relay->engine = this;
+}
+
+GstPlaybackEngine::~GstPlaybackEngine()
+{
+    {
+        std::lock_guard lock(m_relay->mutex);
+        m_relay->engine = nullptr;
+    }
+    toNullState();
+}
+
+// One pipeline per opened address: a pipeline being taken down elsewhere is never reused.
+GstElement* GstPlaybackEngine::makePlaybin(unsigned generation)
+{
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin)
-        return;
-    m_playbin.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
+        return nullptr;
+    gst_object_ref_sink(playbin);
     g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume, nullptr);
     gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin), GST_STREAM_VOLUME_FORMAT_CUBIC, 0.5);
-    if (!audioSink.isEmpty()) {
+    if (!m_audioSink.isEmpty()) {
         GError* error = nullptr;
-        GstElement* sink = gst_parse_bin_from_description(audioSink.toUtf8().constData(), TRUE, &error);
+        GstElement* sink = gst_parse_bin_from_description(m_audioSink.toUtf8().constData(), TRUE, &error);
         if (sink)
             g_object_set(playbin, "audio-sink", sink, nullptr);
         g_clear_error(&error);
@@ -82,43 +128,41 @@ GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink)
     gst_bus_set_sync_handler(
         bus,
         [](GstBus*, GstMessage* message, gpointer data) -> GstBusSyncReply {
-            auto* self = static_cast<GstPlaybackEngine*>(data);
-            const GstMessageType type = GST_MESSAGE_TYPE(message);
-            const bool wanted = type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS
-                || type == GST_MESSAGE_BUFFERING
-                || (type == GST_MESSAGE_ELEMENT && gst_message_has_name(message, "http-headers"))
-                || (type == GST_MESSAGE_STATE_CHANGED
-                    && GST_MESSAGE_SRC(message) == GST_OBJECT(self->m_playbin.get()));
-            if (wanted) {
+            const auto* context = static_cast<const BusContext*>(data);
+            if (!IsWanted(message, context->playbin))
+                return GST_BUS_DROP;
+            std::lock_guard lock(context->relay->mutex);
+            if (GstPlaybackEngine* engine = context->relay->engine) {
                 // Streaming threads post here; the message is handled on the UI thread.
-                const unsigned generation = self->m_generation.load();
                 std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
                 QMetaObject::invokeMethod(
-                    self, [self, held, generation] { self->handleMessage(held.get(), generation); },
+                    engine,
+                    [engine, held, generation = context->generation] {
+                        engine->handleMessage(held.get(), generation);
+                    },
                     Qt::QueuedConnection);
             }
             return GST_BUS_DROP;
         },
-        this, nullptr);
+        new BusContext{m_relay, playbin, generation},
+        [](gpointer data) { delete static_cast<BusContext*>(data); });
     gst_object_unref(bus);
-}
-
-GstPlaybackEngine::~GstPlaybackEngine()
-{
-    if (!m_playbin)
-        return;
-    toNullState();
-    GstBus* bus = gst_element_get_bus(m_playbin.get());
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
+    return playbin;
 }
 
 void GstPlaybackEngine::toNullState()
 {
     ++m_generation;
     m_buffering = false;
-    if (m_playbin)
-        gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+    if (m_pipeline)
+        m_pipeline->Retire();
+    m_pipeline.reset();
+}
+
+void GstPlaybackEngine::setState(int state)
+{
+    if (m_pipeline)
+        m_pipeline->SetState(GstState(state));
 }
 
 void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& message)
@@ -130,18 +174,29 @@ void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& 
 void GstPlaybackEngine::Open(const QString& uri)
 {
     toNullState();
-    if (!m_playbin) {
+    GstElement* playbin = makePlaybin(m_generation);
+    if (!playbin) {
         report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
         return;
     }
     m_httpStatus = -1;
-    g_object_set(m_playbin.get(), "uri", uri.toUtf8().constData(), nullptr);
+    g_object_set(playbin, "uri", uri.toUtf8().constData(), nullptr);
+    m_pipeline = GstPipelineThread::Start(playbin);
     report(PlaybackState::Connecting);
-    if (gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
-        && m_state == PlaybackState::Connecting) {
-        // The bus usually says why; this stands until it does.
+    m_pipeline->SetState(GST_STATE_PLAYING, [relay = m_relay, generation = m_generation](GstStateChangeReturn result) {
+        if (result != GST_STATE_CHANGE_FAILURE)
+            return;
+        std::lock_guard lock(relay->mutex);
+        if (GstPlaybackEngine* engine = relay->engine)
+            QMetaObject::invokeMethod(engine, [engine, generation] { engine->openFailed(generation); }, Qt::QueuedConnection);
+    });
+}
+
+// The bus has usually said why by now; this stands when it has not.
+void GstPlaybackEngine::openFailed(unsigned generation)
+{
+    if (generation == m_generation && m_state == PlaybackState::Connecting)
         report(PlaybackState::Failed, 0, QStringLiteral("cannot open this address"));
-    }
 }
 
 void GstPlaybackEngine::Close()
@@ -154,14 +209,14 @@ void GstPlaybackEngine::Close()
 qint64 GstPlaybackEngine::PositionMs() const
 {
     gint64 position = 0;
-    if (m_playbin && gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &position))
+    if (m_pipeline && gst_element_query_position(m_pipeline->Pipeline(), GST_FORMAT_TIME, &position))
         return position / GST_MSECOND;
     return -1;
 }
 
 void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
 {
-    if (generation != m_generation.load())
+    if (generation != m_generation)
         return; // from media that has been closed since
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
@@ -191,12 +246,12 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
         // A network stream pauses while its buffer fills, then goes on by itself.
         if (percent < 100) {
             if (!m_buffering)
-                gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED);
+                setState(GST_STATE_PAUSED);
             m_buffering = true;
             report(PlaybackState::Buffering, percent);
         } else if (m_buffering) {
             m_buffering = false;
-            gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING);
+            setState(GST_STATE_PLAYING);
         }
         break;
     }
@@ -208,9 +263,14 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
     }
     case GST_MESSAGE_STATE_CHANGED: {
         GstState newState = GST_STATE_VOID_PENDING;
-        gst_message_parse_state_changed(message, nullptr, &newState, nullptr);
+        GstState pending = GST_STATE_VOID_PENDING;
+        gst_message_parse_state_changed(message, nullptr, &newState, &pending);
         if (newState == GST_STATE_PLAYING && m_state != PlaybackState::Playing)
             report(PlaybackState::Playing);
+        // A pause for buffering that ends while the pipeline is still prerolling can leave
+        // it resting in PAUSED with nothing pending; the open media is meant to play.
+        if (newState == GST_STATE_PAUSED && pending == GST_STATE_VOID_PENDING && !m_buffering)
+            setState(GST_STATE_PLAYING);
         break;
     }
     default:

@@ -2,13 +2,14 @@
 
 #include "PlaybackEngine.h"
 
-#include <atomic>
 #include <memory>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
 
 namespace host {
+
+class GstPipelineThread;
 
 // Plays through a GStreamer playbin, audio only, at half volume, without dialogs.
 class GstPlaybackEngine final : public PlaybackEngine {
@@ -26,17 +27,20 @@ public:
     // Makes GStreamer ready once per process and prefers the lighter MP3 decoder.
     static void InitializeOnce();
 
-private:
-    struct ElementUnref {
-        void operator()(GstElement* e) const;
-    };
+    struct Relay;
 
+private:
     void handleMessage(GstMessage* message, unsigned generation);
     void report(PlaybackState state, int percent = 0, const QString& message = {});
     void toNullState();
+    void setState(int state);
+    void openFailed(unsigned generation);
+    GstElement* makePlaybin(unsigned generation);
 
-    std::unique_ptr<GstElement, ElementUnref> m_playbin;
-    std::atomic<unsigned> m_generation{0};
+    QString m_audioSink;
+    std::shared_ptr<Relay> m_relay;
+    std::shared_ptr<GstPipelineThread> m_pipeline; // of the address opened last
+    unsigned m_generation = 0; // of the pipeline in use; messages of older ones are dropped
     PlaybackState m_state = PlaybackState::Stopped;
     bool m_buffering = false;
     int m_httpStatus = -1; // last status a web source reported; 0 when it got no answer

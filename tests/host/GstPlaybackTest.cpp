@@ -7,6 +7,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTest>
 
 #include <vector>
@@ -31,7 +32,11 @@ protected:
 
     bool WaitFor(host::PlaybackState state)
     {
-        return QTest::qWaitFor([&] { return !reports.empty() && reports.back().state == state; }, 15000);
+        if (QTest::qWaitFor([&] { return !reports.empty() && reports.back().state == state; }, 15000))
+            return true;
+        for (const Report& report : reports)
+            ADD_FAILURE() << "reported " << int(report.state) << " " << report.message.toStdString();
+        return false;
     }
 
     testsupport::LocalHttpServer server;
@@ -78,6 +83,43 @@ TEST_F(GstPlaybackTest, FaultsEndInAShortMessageAndTheNextOpenPlays)
     ASSERT_TRUE(WaitFor(host::PlaybackState::Failed));
     EXPECT_FALSE(reports.back().message.isEmpty());
 
+    engine.Open(QString::fromStdString(server.url("/welcome.ogg")));
+    EXPECT_TRUE(WaitFor(host::PlaybackState::Playing));
+    engine.Close();
+}
+
+// A server that breaks off or goes quiet part-way must not leave the player stuck in
+// "playing" or "buffering": the status has to say something happened, and the next
+// title must play.
+TEST_F(GstPlaybackTest, AStreamThatStopsMidwayEndsAndTheNextOpenPlays)
+{
+    QFile recording(QStringLiteral(VANUPELRO_MEDIA_DIR "/welcome.ogg"));
+    ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
+    const QByteArray bytes = recording.readAll();
+
+    for (const bool stall : {false, true}) {
+        testsupport::HttpResponse cut;
+        cut.headers = {{"Content-Type", "audio/ogg"}};
+        cut.body = bytes.toStdString();
+        cut.stopAfterBodyBytes = std::size_t(bytes.size() / 3);
+        cut.stallAtStop = stall;
+        server.route("/cut.ogg", cut);
+        reports.clear();
+        engine.Open(QString::fromStdString(server.url("/cut.ogg")));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return !reports.empty() && (reports.back().state == host::PlaybackState::Failed ||
+                                            reports.back().state == host::PlaybackState::Finished);
+            },
+            40000))
+            << (stall ? "stalled" : "broken off") << " stream left the player in state "
+            << (reports.empty() ? -1 : int(reports.back().state));
+        if (reports.back().state == host::PlaybackState::Failed) {
+            EXPECT_EQ(reports.back().message, QStringLiteral("the recording broke off"));
+        }
+    }
+
+    reports.clear();
     engine.Open(QString::fromStdString(server.url("/welcome.ogg")));
     EXPECT_TRUE(WaitFor(host::PlaybackState::Playing));
     engine.Close();
