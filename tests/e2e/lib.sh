@@ -28,3 +28,14 @@ is_viewable() {
   [ -n "$id" ] && xwininfo -id "$id" | grep -q 'Map State: IsViewable'
 }
 window_exists() { [ -n "$(window_id "$1")" ]; }
+
+# The main window waits docked at the left edge; the pointer on its strip slides it into
+# view. Prints the window's top once it is fully in view.
+slide_main_into_view() {
+  local main screen_height
+  main=$(window_id "Vanu Pelro Ismet Online")
+  screen_height=$(xwininfo -root | awk '/Height:/{print $2}')
+  xdotool mousemove 1 $((screen_height / 2))
+  wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  0\$'" || fail "main window did not slide into view"
+  xwininfo -id "$main" | awk '/Absolute upper-left Y:/{print $4}'
+}

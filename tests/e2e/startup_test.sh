@@ -35,10 +35,7 @@ main=$(window_id "Vanu Pelro Ismet Online")
 read -r width height < <(xwininfo -id "$main" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
 [ "$width" = 394 ] && [ "$height" = 429 ] || fail "main window is ${width}x${height}"
 
-# It waits docked at the left edge; the pointer on its strip slides it into view.
-xdotool mousemove 1 $((800 / 2))
-wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  0\$'" || fail "main window did not slide into view"
-top=$(xwininfo -id "$main" | awk '/Absolute upper-left Y:/{print $4}')
+top=$(slide_main_into_view)
 sleep 0.3
 [ -n "$shots" ] && import -window "$main" "$shots/main.png"
 

@@ -30,13 +30,11 @@ env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$port" QT_QPA_PLATFORM=
 APP_PID=$!
 
 wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown"
-main=$(window_id "Vanu Pelro Ismet Online")
-xdotool windowmove "$main" 40 40
-wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  40'" || fail "main window did not move"
+top=$(slide_main_into_view)
 sleep 0.3
 
 # Update sits at 1080, 4200 twips, 1575 x 300: its middle is 124, 290 pixels into the window.
-click_update() { xdotool mousemove $((40 + 124)) $((40 + 290)) click 1; }
+click_update() { xdotool mousemove 124 $((top + 290)) click 1; }
 click_update
 sleep 0.3
 window_exists "Success" && fail "the first click downloaded instead of arming"
@@ -51,6 +49,6 @@ grep -q "GET $catalogue_url" "$work/proxy.log" || fail "the request did not go t
 box=$(xdotool search --onlyvisible --name '^Success$' | head -n 1)
 xdotool windowfocus --sync "$box" key Return
 wait_for 5 sh -c "! xdotool search --name '^Success\$'" || fail "the Success box did not close"
-xdotool mousemove $((40 + 384)) $((40 + 16)) click 1
+xdotool mousemove 384 $((top + 16)) click 1
 wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the Close mark did not end the program"
 echo "1 passed, 0 failed"
