@@ -1,6 +1,5 @@
 #include "GstPipelineThread.h"
 
-#include <chrono>
 #include <thread>
 
 namespace host {
@@ -60,14 +59,26 @@ GstPipelineThread::~GstPipelineThread()
     gst_object_unref(m_pipeline);
 }
 
-void GstPipelineThread::SetState(GstState state, Done done)
+void GstPipelineThread::Post(Work work)
 {
-    push({state, std::move(done), false});
+    push({std::move(work), false});
+}
+
+void GstPipelineThread::SetState(GstState state)
+{
+    Post([state](GstElement* pipeline) { gst_element_set_state(pipeline, state); });
+}
+
+bool GstPipelineThread::IsStuck(std::chrono::milliseconds limit) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_busySince != std::chrono::steady_clock::time_point{}
+        && std::chrono::steady_clock::now() - m_busySince > limit;
 }
 
 void GstPipelineThread::Retire()
 {
-    push({GST_STATE_NULL, {}, true});
+    push({[](GstElement* pipeline) { gst_element_set_state(pipeline, GST_STATE_NULL); }, true});
 }
 
 bool GstPipelineThread::WaitForRetired(int timeoutMs)
@@ -92,13 +103,13 @@ void GstPipelineThread::run()
         Request request;
         {
             std::unique_lock lock(m_mutex);
+            m_busySince = {};
             m_wake.wait(lock, [this] { return !m_requests.empty(); });
             request = std::move(m_requests.front());
             m_requests.pop_front();
+            m_busySince = std::chrono::steady_clock::now();
         }
-        const GstStateChangeReturn result = gst_element_set_state(m_pipeline, request.state);
-        if (request.done)
-            request.done(result);
+        request.work(m_pipeline);
         last = request.last;
     }
 }

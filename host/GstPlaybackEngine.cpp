@@ -6,7 +6,10 @@
 #include <gst/gst.h>
 
 #include <QMetaObject>
+#include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
 
 namespace host {
@@ -62,10 +65,15 @@ struct GstPlaybackEngine::Relay {
 
 namespace {
 
+// A pipeline gives up waiting for a state change after this long and is replaced.
+constexpr std::chrono::seconds StuckAfter{3};
+
 struct BusContext {
     std::shared_ptr<GstPlaybackEngine::Relay> relay;
     GstElement* playbin; // not owned: the bus dies with it
-    unsigned generation;
+    // The media the pipeline is playing; moved on by the pipeline's thread only once the
+    // previous media has stopped, so its last words are never taken for the next one's.
+    std::shared_ptr<std::atomic<unsigned>> generation;
 };
 
 bool IsWanted(GstMessage* message, GstElement* playbin)
@@ -104,11 +112,11 @@ GstPlaybackEngine::~GstPlaybackEngine()
         std::lock_guard lock(m_relay->mutex);
         m_relay->engine = nullptr;
     }
-    toNullState();
+    if (m_pipeline)
+        m_pipeline->Retire();
 }
 
-// One pipeline per opened address: a pipeline being taken down elsewhere is never reused.
-GstElement* GstPlaybackEngine::makePlaybin(unsigned generation)
+GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<unsigned>>& generation)
 {
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin)
@@ -137,7 +145,7 @@ GstElement* GstPlaybackEngine::makePlaybin(unsigned generation)
                 std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
                 QMetaObject::invokeMethod(
                     engine,
-                    [engine, held, generation = context->generation] {
+                    [engine, held, generation = context->generation->load()] {
                         engine->handleMessage(held.get(), generation);
                     },
                     Qt::QueuedConnection);
@@ -154,15 +162,28 @@ void GstPlaybackEngine::toNullState()
 {
     ++m_generation;
     m_buffering = false;
-    if (m_pipeline)
-        m_pipeline->Retire();
-    m_pipeline.reset();
+    setState(GST_STATE_NULL);
 }
 
 void GstPlaybackEngine::setState(int state)
 {
     if (m_pipeline)
         m_pipeline->SetState(GstState(state));
+}
+
+// The pipeline is kept from one title to the next (it starts sooner), unless it is stuck.
+bool GstPlaybackEngine::ensurePipeline()
+{
+    if (m_pipeline && m_pipeline->IsStuck(StuckAfter)) {
+        m_pipeline->Retire();
+        m_pipeline.reset();
+    }
+    if (m_pipeline)
+        return true;
+    m_busGeneration = std::make_shared<std::atomic<unsigned>>(m_generation);
+    if (GstElement* playbin = makePlaybin(m_busGeneration))
+        m_pipeline = GstPipelineThread::Start(playbin);
+    return bool(m_pipeline);
 }
 
 void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& message)
@@ -174,22 +195,36 @@ void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& 
 void GstPlaybackEngine::Open(const QString& uri)
 {
     toNullState();
-    GstElement* playbin = makePlaybin(m_generation);
-    if (!playbin) {
+    if (!ensurePipeline()) {
         report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
         return;
     }
     m_httpStatus = -1;
-    g_object_set(playbin, "uri", uri.toUtf8().constData(), nullptr);
-    m_pipeline = GstPipelineThread::Start(playbin);
+    m_uri = uri;
     report(PlaybackState::Connecting);
-    m_pipeline->SetState(GST_STATE_PLAYING, [relay = m_relay, generation = m_generation](GstStateChangeReturn result) {
-        if (result != GST_STATE_CHANGE_FAILURE)
+    QTimer::singleShot(StuckAfter, this, [this, generation = m_generation] { replaceIfStuck(generation); });
+    m_pipeline->Post([uri = uri.toUtf8(), generation = m_generation, busGeneration = m_busGeneration,
+                      relay = m_relay](GstElement* playbin) {
+        gst_element_set_state(playbin, GST_STATE_NULL);
+        busGeneration->store(generation);
+        g_object_set(playbin, "uri", uri.constData(), nullptr);
+        if (gst_element_set_state(playbin, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE)
             return;
         std::lock_guard lock(relay->mutex);
         if (GstPlaybackEngine* engine = relay->engine)
             QMetaObject::invokeMethod(engine, [engine, generation] { engine->openFailed(generation); }, Qt::QueuedConnection);
     });
+}
+
+// The pipeline is still busy taking the previous media down: play on a fresh one.
+void GstPlaybackEngine::replaceIfStuck(unsigned generation)
+{
+    if (generation != m_generation || m_state != PlaybackState::Connecting || !m_pipeline
+        || !m_pipeline->IsStuck(std::chrono::seconds(1)))
+        return;
+    m_pipeline->Retire();
+    m_pipeline.reset();
+    Open(m_uri);
 }
 
 // The bus has usually said why by now; this stands when it has not.
@@ -208,6 +243,9 @@ void GstPlaybackEngine::Close()
 
 qint64 GstPlaybackEngine::PositionMs() const
 {
+    // Closed media may take a moment to stop on its own thread; it has no position now.
+    if (m_state == PlaybackState::Stopped || m_state == PlaybackState::Finished || m_state == PlaybackState::Failed)
+        return -1;
     gint64 position = 0;
     if (m_pipeline && gst_element_query_position(m_pipeline->Pipeline(), GST_FORMAT_TIME, &position))
         return position / GST_MSECOND;

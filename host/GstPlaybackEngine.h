@@ -2,6 +2,7 @@
 
 #include "PlaybackEngine.h"
 
+#include <atomic>
 #include <memory>
 
 typedef struct _GstElement GstElement;
@@ -35,12 +36,16 @@ private:
     void toNullState();
     void setState(int state);
     void openFailed(unsigned generation);
-    GstElement* makePlaybin(unsigned generation);
+    void replaceIfStuck(unsigned generation);
+    bool ensurePipeline();
+    GstElement* makePlaybin(const std::shared_ptr<std::atomic<unsigned>>& generation);
 
     QString m_audioSink;
+    QString m_uri; // opened last
     std::shared_ptr<Relay> m_relay;
-    std::shared_ptr<GstPipelineThread> m_pipeline; // of the address opened last
-    unsigned m_generation = 0; // of the pipeline in use; messages of older ones are dropped
+    std::shared_ptr<GstPipelineThread> m_pipeline;
+    std::shared_ptr<std::atomic<unsigned>> m_busGeneration; // media its bus speaks for
+    unsigned m_generation = 0; // of the media opened or closed last; news of older media is dropped
     PlaybackState m_state = PlaybackState::Stopped;
     bool m_buffering = false;
     int m_httpStatus = -1; // last status a web source reported; 0 when it got no answer
