@@ -120,8 +120,13 @@ void PelroButton::UserControl_MouseUp(int button, int, float, float)
 
 void PelroButton::UserControl_Click()
 {
-    if (m_fields.LastMouseButton != LeftButton)
-        return;
+    if (m_fields.LastMouseButton == LeftButton)
+        completeClick();
+}
+
+// A completed click: a toggle button flips first, then the host hears of it.
+void PelroButton::completeClick()
+{
     if (m_fields.ButtonType == 1) {
         m_fields.Value = !m_fields.Value;
         m_fields.DrawState = paint::Hover;
@@ -144,14 +149,8 @@ void PelroButton::UserControl_KeyDown(int keyCode)
 
 void PelroButton::UserControl_KeyPress(int character)
 {
-    if (character != SpaceKey)
-        return;
-    if (m_fields.ButtonType == 1) {
-        m_fields.Value = !m_fields.Value;
-        m_fields.DrawState = paint::Hover;
-        Refresh();
-    }
-    emit Click();
+    if (character == SpaceKey)
+        completeClick();
 }
 
 void PelroButton::UserControl_KeyUp(int keyCode)

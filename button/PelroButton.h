@@ -143,6 +143,7 @@ private:
     void UserControl_Paint();
     void UserControl_Resize();
     void UserControl_Terminate() noexcept;
+    void completeClick();
 
     void StartRunModeTracking();
     void StartMouseTracking(QWidget& window);

@@ -67,6 +67,7 @@ namespace {
 
 // A pipeline gives up waiting for a state change after this long and is replaced.
 constexpr std::chrono::seconds StuckAfter{3};
+constexpr std::chrono::seconds SilentStartRetryAfter{5};
 
 struct BusContext {
     std::shared_ptr<GstPlaybackEngine::Relay> relay;
@@ -194,6 +195,34 @@ void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& 
 
 void GstPlaybackEngine::Open(const QString& uri)
 {
+    m_startRetried = false;
+    start(uri);
+}
+
+// Now and then a recording from a fast server stalls GStreamer before it plays (seen with
+// the whole file already arrived and the demuxer looking for its end); nothing more comes,
+// ever. Starting once more is what the user would do, so the player does it for them.
+void GstPlaybackEngine::retryIfSilent(unsigned generation, unsigned news)
+{
+    const bool starting = m_state == PlaybackState::Connecting || m_state == PlaybackState::Buffering;
+    if (generation != m_generation || !starting || m_startRetried)
+        return;
+    if (news != m_news) {
+        watchStart(); // still talking: look again later
+        return;
+    }
+    m_startRetried = true;
+    start(m_uri);
+}
+
+void GstPlaybackEngine::watchStart()
+{
+    QTimer::singleShot(SilentStartRetryAfter, this,
+                       [this, generation = m_generation, news = m_news] { retryIfSilent(generation, news); });
+}
+
+void GstPlaybackEngine::start(const QString& uri)
+{
     toNullState();
     if (!ensurePipeline()) {
         report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
@@ -203,6 +232,7 @@ void GstPlaybackEngine::Open(const QString& uri)
     m_uri = uri;
     report(PlaybackState::Connecting);
     QTimer::singleShot(StuckAfter, this, [this, generation = m_generation] { replaceIfStuck(generation); });
+    watchStart();
     m_pipeline->Post([uri = uri.toUtf8(), generation = m_generation, busGeneration = m_busGeneration,
                       relay = m_relay](GstElement* playbin) {
         gst_element_set_state(playbin, GST_STATE_NULL);
@@ -224,7 +254,7 @@ void GstPlaybackEngine::replaceIfStuck(unsigned generation)
         return;
     m_pipeline->Retire();
     m_pipeline.reset();
-    Open(m_uri);
+    start(m_uri);
 }
 
 // The bus has usually said why by now; this stands when it has not.
@@ -256,6 +286,7 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
 {
     if (generation != m_generation)
         return; // from media that has been closed since
+    ++m_news;
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
         GError* error = nullptr;

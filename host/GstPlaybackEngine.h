@@ -37,6 +37,9 @@ private:
     void setState(int state);
     void openFailed(unsigned generation);
     void replaceIfStuck(unsigned generation);
+    void start(const QString& uri);
+    void retryIfSilent(unsigned generation, unsigned news);
+    void watchStart();
     bool ensurePipeline();
     GstElement* makePlaybin(const std::shared_ptr<std::atomic<unsigned>>& generation);
 
@@ -48,6 +51,8 @@ private:
     unsigned m_generation = 0; // of the media opened or closed last; news of older media is dropped
     PlaybackState m_state = PlaybackState::Stopped;
     bool m_buffering = false;
+    unsigned m_news = 0;         // messages handled about the current media
+    bool m_startRetried = false; // a silent start has been tried once more
     int m_httpStatus = -1; // last status a web source reported; 0 when it got no answer
 };
 

@@ -17,6 +17,7 @@ namespace {
 struct Report {
     host::PlaybackState state;
     QString message;
+    int percent = 0;
 };
 
 class GstPlaybackTest : public ::testing::TestWithParam<const char*> {
@@ -25,8 +26,8 @@ protected:
     {
         server.serveDirectory(VANUPELRO_MEDIA_DIR);
         QObject::connect(&engine, &host::PlaybackEngine::stateChanged,
-                         [this](host::PlaybackState state, int, const QString& message) {
-                             reports.push_back({state, message});
+                         [this](host::PlaybackState state, int percent, const QString& message) {
+                             reports.push_back({state, message, percent});
                          });
     }
 
@@ -35,7 +36,8 @@ protected:
         if (QTest::qWaitFor([&] { return !reports.empty() && reports.back().state == state; }, 15000))
             return true;
         for (const Report& report : reports)
-            ADD_FAILURE() << "reported " << int(report.state) << " " << report.message.toStdString();
+            ADD_FAILURE() << "reported " << int(report.state) << " " << report.percent << "% "
+                          << report.message.toStdString();
         return false;
     }
 
