@@ -19,6 +19,8 @@ packages=(
   libxcb1-dev libxcb-damage0-dev
   # download tests and benchmarks: a real web server, and the command-line client to compare with
   nginx-light curl
+  # fuzzing (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
