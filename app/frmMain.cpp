@@ -70,7 +70,11 @@ frmMain::frmMain(Forms& forms)
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
 }
 
-void frmMain::Form_Load() { LoadCatalogue(); }
+void frmMain::Form_Load()
+{
+    LoadCatalogue();
+    download::FileDownloader::RemoveAbandonedParts(host::AppPath() + QStringLiteral("/kelsor.dll"));
+}
 
 void frmMain::LoadCatalogue()
 {

@@ -290,4 +290,9 @@ void FileDownloader::paintEvent(QPaintEvent*)
     painter.drawLine(QPointF(22, 21), QPointF(44, 21));
 }
 
+void FileDownloader::RemoveAbandonedParts(const QString& strDestination)
+{
+    PartFile::RemoveAbandoned(host::NativePath(strDestination));
+}
+
 } // namespace download

@@ -27,6 +27,10 @@ public:
     bool DownloadFile(const QString& strURL, const QString& strDestination, const QString& UserName = {},
                       const QString& Password = {});
 
+    // Clears away what a download into strDestination left behind when its program was
+    // killed mid-way; part files of a download still running are kept.
+    static void RemoveAbandonedParts(const QString& strDestination);
+
 signals:
     void DownloadErrors(const QString& strError);
     void DownloadEvents(const QString& strEvent);

@@ -1,11 +1,13 @@
 #include "PartFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,18 +27,37 @@ constexpr std::size_t kBufferBytes = 64 * 1024;
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
-QString partPathFor(const QString& destination)
+QString partPrefixFor(const QString& destination)
 {
     const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
-    const QString folder = destination.left(slash + 1);
-    const QString name = destination.mid(slash + 1);
-    return folder + QLatin1Char('.') + name + QStringLiteral(".part-")
-        + QString::number(QRandomGenerator::global()->generate(), 36);
+    return destination.left(slash + 1) + QLatin1Char('.') + destination.mid(slash + 1) + QStringLiteral(".part-");
+}
+
+QString partPathFor(const QString& destination)
+{
+    return partPrefixFor(destination) + QString::number(QRandomGenerator::global()->generate(), 36);
 }
 
 } // namespace
 
 PartFile::~PartFile() { Discard(); }
+
+void PartFile::RemoveAbandoned(const QString& destination) noexcept
+{
+    const QString prefix = partPrefixFor(destination);
+    const qsizetype slash = prefix.lastIndexOf(QLatin1Char('/'));
+    const QDir folder(slash < 0 ? QStringLiteral(".") : prefix.left(slash + 1));
+    const QString pattern = prefix.mid(slash + 1) + QLatin1Char('*');
+    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray path = encoded(folder.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
 
 void PartFile::Open(const QString& destination)
 {
@@ -54,6 +75,9 @@ void PartFile::Open(const QString& destination)
         if (m_fd < 0 && (errno != EEXIST || attempt > 100))
             throwSystemError(errno);
     }
+    // Held for as long as the download writes it, so a later start can tell a part file that
+    // is in use from one whose program was killed.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     // The replacement keeps the permissions the old file had.
     if (exists)
         ::fchmod(m_fd, existing.st_mode & 07777);

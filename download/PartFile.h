@@ -27,6 +27,10 @@ public:
     // Removes the part file; the destination is not touched.
     void Discard() noexcept;
 
+    // Removes part files of destination that no download holds any more, such as one left
+    // by a program that was killed mid-download.
+    static void RemoveAbandoned(const QString& destination) noexcept;
+
     bool IsOpen() const { return m_fd >= 0; }
     bool Committed() const { return m_committed; }
 

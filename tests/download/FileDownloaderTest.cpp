@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -526,4 +528,24 @@ TEST_F(DownloadTest, KeepsTheSizeOfItsBriefcasePicture)
         for (int x = 0; x < picture.width(); ++x)
             drawn += picture.pixelColor(x, y) != background;
     EXPECT_GT(drawn, picture.width() * picture.height() / 2);
+}
+
+// A program killed mid-download leaves its part file behind; the next start clears it away,
+// but never the part file of a download that another running copy is still writing.
+TEST_F(DownloadTest, AbandonedPartFilesAreClearedAndOneInUseIsKept)
+{
+    WriteFile(Path(), "old catalogue");
+    WriteFile(Path(QStringLiteral(".kelsor.dll.part-abandoned")), "half a body");
+    WriteFile(Path(QStringLiteral(".other.dll.part-abandoned")), "someone else's");
+    WriteFile(Path(QStringLiteral(".kelsor.dll.part-busy")), "being written");
+    const int busy = ::open(QFile::encodeName(Path(QStringLiteral(".kelsor.dll.part-busy"))).constData(), O_RDONLY);
+    ASSERT_GE(busy, 0);
+    ASSERT_EQ(::flock(busy, LOCK_EX | LOCK_NB), 0);
+
+    download::FileDownloader::RemoveAbandonedParts(Destination());
+    ::close(busy);
+
+    EXPECT_EQ(FolderEntries(), (QStringList{QStringLiteral(".kelsor.dll.part-busy"), QStringLiteral(".other.dll.part-abandoned"),
+                                            QStringLiteral("kelsor.dll")}));
+    EXPECT_EQ(ReadFile(Path()), QByteArray("old catalogue"));
 }
