@@ -7,10 +7,13 @@
 #include <QImage>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -548,4 +551,30 @@ TEST_F(DownloadTest, AbandonedPartFilesAreClearedAndOneInUseIsKept)
     EXPECT_EQ(FolderEntries(), (QStringList{QStringLiteral(".kelsor.dll.part-busy"), QStringLiteral(".other.dll.part-abandoned"),
                                             QStringLiteral("kelsor.dll")}));
     EXPECT_EQ(ReadFile(Path()), QByteArray("old catalogue"));
+}
+
+// A disk that fills up part-way through the body: the old catalogue stays as it was and
+// nothing is left behind on the full disk.
+TEST_F(DownloadTest, ADiskThatFillsUpPartWayKeepsTheOldCatalogue)
+{
+    QTemporaryDir mountPoint;
+    ASSERT_TRUE(mountPoint.isValid());
+    const QByteArray where = QFile::encodeName(mountPoint.path());
+    if (::mount("tmpfs", where.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=128k") != 0)
+        GTEST_SKIP() << "cannot mount a small filesystem here (" << std::strerror(errno) << "); needs root";
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{where};
+    const QString old = mountPoint.filePath(QStringLiteral("kelsor.dll"));
+    WriteFile(old, OldCatalogue);
+    // No length announced, so the free-space check cannot turn it away before the disk does.
+    server.route("/big", Raw("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", Text(Pattern(512 * 1024))));
+
+    EXPECT_FALSE(Download("/big", mountPoint.path() + QStringLiteral("\\kelsor.dll")));
+    EXPECT_EQ(events.last(), QStringLiteral("error: Cannot write file to disk.\r\rError 28: No space left on device"));
+    EXPECT_FALSE(events.contains(QStringLiteral("complete")));
+    EXPECT_EQ(ReadFile(old), OldCatalogue);
+    EXPECT_EQ(QDir(mountPoint.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("kelsor.dll")});
 }
