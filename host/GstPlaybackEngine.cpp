@@ -159,10 +159,16 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     return playbin;
 }
 
-void GstPlaybackEngine::toNullState()
+// Whatever the pipeline still says belongs to media that is gone.
+void GstPlaybackEngine::forgetMedia()
 {
     ++m_generation;
     m_buffering = false;
+}
+
+void GstPlaybackEngine::toNullState()
+{
+    forgetMedia();
     setState(GST_STATE_NULL);
 }
 
@@ -200,8 +206,9 @@ void GstPlaybackEngine::Open(const QString& uri)
 }
 
 // Now and then a recording from a fast server stalls GStreamer before it plays (seen with
-// the whole file already arrived and the demuxer looking for its end); nothing more comes,
-// ever. Starting once more is what the user would do, so the player does it for them.
+// the whole file already arrived and the demuxer looking for its end), or the pipeline is
+// still stuck taking the previous media down; nothing more comes, ever. Starting once more
+// (on a fresh pipeline when the old one is stuck) is what the user would do.
 void GstPlaybackEngine::retryIfSilent(unsigned generation, unsigned news)
 {
     const bool starting = m_state == PlaybackState::Connecting || m_state == PlaybackState::Buffering;
@@ -223,7 +230,7 @@ void GstPlaybackEngine::watchStart()
 
 void GstPlaybackEngine::start(const QString& uri)
 {
-    toNullState();
+    forgetMedia(); // the pipeline's own work below stops the old media first
     if (!ensurePipeline()) {
         report(PlaybackState::Failed, 0, QStringLiteral("the player is not installed"));
         return;
@@ -231,7 +238,6 @@ void GstPlaybackEngine::start(const QString& uri)
     m_httpStatus = -1;
     m_uri = uri;
     report(PlaybackState::Connecting);
-    QTimer::singleShot(StuckAfter, this, [this, generation = m_generation] { replaceIfStuck(generation); });
     watchStart();
     m_pipeline->Post([uri = uri.toUtf8(), generation = m_generation, busGeneration = m_busGeneration,
                       relay = m_relay](GstElement* playbin) {
@@ -244,17 +250,6 @@ void GstPlaybackEngine::start(const QString& uri)
         if (GstPlaybackEngine* engine = relay->engine)
             QMetaObject::invokeMethod(engine, [engine, generation] { engine->openFailed(generation); }, Qt::QueuedConnection);
     });
-}
-
-// The pipeline is still busy taking the previous media down: play on a fresh one.
-void GstPlaybackEngine::replaceIfStuck(unsigned generation)
-{
-    if (generation != m_generation || m_state != PlaybackState::Connecting || !m_pipeline
-        || !m_pipeline->IsStuck(std::chrono::seconds(1)))
-        return;
-    m_pipeline->Retire();
-    m_pipeline.reset();
-    start(m_uri);
 }
 
 // The bus has usually said why by now; this stands when it has not.

@@ -33,10 +33,10 @@ public:
 private:
     void handleMessage(GstMessage* message, unsigned generation);
     void report(PlaybackState state, int percent = 0, const QString& message = {});
+    void forgetMedia();
     void toNullState();
     void setState(int state);
     void openFailed(unsigned generation);
-    void replaceIfStuck(unsigned generation);
     void start(const QString& uri);
     void retryIfSilent(unsigned generation, unsigned news);
     void watchStart();
