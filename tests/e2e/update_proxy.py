@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """A tiny forward HTTP proxy for the update test: answers every proxied GET of the catalogue
 address with the file given, 404 for anything else. Prints its port, then serves until killed.
-Usage: update_proxy.py CATALOGUE_URL FILE"""
+While STALL_FLAG exists, it sends only the first half of the body and then goes silent.
+Usage: update_proxy.py CATALOGUE_URL FILE [STALL_FLAG]"""
 import http.server
+import os
 import sys
+import time
 
 url, path = sys.argv[1], sys.argv[2]
+stall_flag = sys.argv[3] if len(sys.argv) > 3 else None
 
 
 class Proxy(http.server.BaseHTTPRequestHandler):
@@ -21,6 +25,12 @@ class Proxy(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
+        if stall_flag and os.path.exists(stall_flag):
+            self.wfile.write(body[: len(body) // 2])
+            self.wfile.flush()
+            sys.stderr.write("proxy: stalled mid-body\n")
+            time.sleep(120)
+            return
         self.wfile.write(body)
 
     def log_message(self, *args):
