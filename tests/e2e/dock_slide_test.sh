@@ -54,6 +54,10 @@ if [ "$manager" = openbox ]; then
 fi
 
 # Another window over the strip's rows, made active by a click.
+# A slow start (a sanitized build) maps the window some time before it first paints it.
+background=$(pixel_at 600 50)
+strip_painted() { [ "$(pixel_at 1 300)" != "$background" ]; }
+wait_for 10 strip_painted || fail "the docked strip was never painted"
 strip_colour=$(pixel_at 1 300)
 xmessage -geometry 500x150+0+250 "another window" >/dev/null 2>&1 &
 COVER_PID=$!
