@@ -51,4 +51,5 @@ xdotool windowfocus --sync "$box" key Return
 wait_for 5 sh -c "! xdotool search --name '^Success\$'" || fail "the Success box did not close"
 xdotool mousemove 384 $((top + 16)) click 1
 wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the Close mark did not end the program"
+wait "$APP_PID" || fail "the program ended with status $?"
 echo "1 passed, 0 failed"
