@@ -4,6 +4,7 @@
 #include "host/SystemColors.h"
 
 #include <array>
+#include <utility>
 
 namespace paint {
 
