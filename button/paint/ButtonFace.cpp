@@ -26,11 +26,11 @@ const Look& LookOf(std::int32_t style)
         {PaintFlatUntilHot, 4},
         {PaintEtched, 4},
         {PaintTinted, 4},
-        {nullptr, 5},
+        {PaintRoundedGradient, 5},
         {PaintThemed, 4},
-        {nullptr, 5},
-        {nullptr, 4},
-        {nullptr, 7},
+        {PaintShaded, 5},
+        {PaintBevelled, 4},
+        {PaintCapsule, 7},
         {nullptr, 7},
     }};
     static const Look other{};

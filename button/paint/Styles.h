@@ -25,5 +25,9 @@ void PaintFlatUntilHot(Face& face); // 2
 void PaintEtched(Face& face);       // 3
 void PaintTinted(Face& face);       // 4
 void PaintThemed(Face& face);       // 6
+void PaintRoundedGradient(Face& face); // 5
+void PaintShaded(Face& face);          // 7
+void PaintBevelled(Face& face);        // 8
+void PaintCapsule(Face& face);         // 9
 
 } // namespace paint
