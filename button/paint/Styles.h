@@ -25,5 +25,6 @@ void PaintFlatUntilHot(Face& face); // 2
 void PaintEtched(Face& face);       // 3
 void PaintTinted(Face& face);       // 4
 void PaintThemed(Face& face);       // 6
+void PaintSkin(Face& face);         // 10
 
 } // namespace paint
