@@ -259,6 +259,18 @@ TEST_F(SkinLookTest, WindowOutlineIsExactlyWhatTheSkinPaints)
                     ASSERT_EQ(outline.contains(QPoint(x, y)), button.At(x, y) != Sentinel)
                         << W << " x " << H << ", state " << state << " at " << x << ", " << y;
         }
+    // Below the size where the pieces overlap, the outline may hide painted pixels, never show
+    // unpainted ones.
+    for (const auto& [W, H] : {std::pair{20, 20}, std::pair{33, 21}})
+        for (std::int32_t state : {Normal, Hover, Pressed}) {
+            const Button button = Skinned(W, H, state);
+            const QRegion outline = MakeRoundRegion(W, H);
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x)
+                    if (outline.contains(QPoint(x, y))) {
+                        ASSERT_NE(button.At(x, y), Sentinel) << W << " x " << H << " at " << x << ", " << y;
+                    }
+        }
     // Rounded, not chamfered or square: the cut narrows row by row towards the sides.
     const QRegion outline = MakeRoundRegion(97, 40);
     EXPECT_FALSE(outline.contains(QPoint(5, 0)));

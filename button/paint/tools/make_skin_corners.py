@@ -303,7 +303,10 @@ def outline_cuts(corner):
         cuts = []
         for line in visible:
             line = line if corner.endswith("Left") else line[16::-1]  # outer visible column first
-            cuts.append(len(line) - len(line.lstrip(".")))
+            cut = len(line) - len(line.lstrip("."))
+            # A hole inside the corner would show the background through the window.
+            assert "." not in line[cut:], (skin, corner, line)
+            cuts.append(cut)
         while cuts and cuts[-1] == 0:
             cuts.pop()
         per_skin.append(cuts)
