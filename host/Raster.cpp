@@ -95,6 +95,18 @@ void DeviceContext::FillRect(const RECT& rect, const SolidBrush& brush)
 
 void DeviceContext::SetPixel(int x, int y, COLORREF color) { plot(x, y, ToRgb(color)); }
 
+void DeviceContext::SetPixels(std::span<const ArtPixel> pixels, QPoint anchor)
+{
+    const int width = m_image.width(), height = m_image.height();
+    uchar* bits = m_image.bits(); // once for the lot: every call detaches
+    const qsizetype stride = m_image.bytesPerLine();
+    for (const ArtPixel& pixel : pixels) {
+        const int x = anchor.x() + pixel.x, y = anchor.y() + pixel.y;
+        if (x >= 0 && y >= 0 && x < width && y < height)
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = 0xFF000000u | pixel.rgb;
+    }
+}
+
 COLORREF DeviceContext::GetPixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())

@@ -64,6 +64,12 @@ inline constexpr unsigned DT_WORDBREAK = 0x10;
 inline constexpr unsigned DT_SINGLELINE = 0x20;
 inline constexpr unsigned DT_NOCLIP = 0x100;
 
+// A pixel of fixed artwork: its place relative to an anchor and its colour as 0xRRGGBB.
+struct ArtPixel {
+    std::int16_t x = 0, y = 0;
+    std::uint32_t rgb = 0;
+};
+
 // Solid pen and brush of width 1. They own no platform resource here, but drawing code
 // still makes one per call and lets it go at the end, as it does on the platform.
 class SolidPen {
@@ -118,6 +124,9 @@ public:
     // left..right-1 by top..bottom-1; an empty or inverted rectangle fills nothing.
     void FillRect(const RECT& rect, const SolidBrush& brush);
     void SetPixel(int x, int y, COLORREF color);
+    // Many pixels of artwork at anchor + (x, y), written straight into the image in one pass;
+    // those outside it are dropped.
+    void SetPixels(std::span<const ArtPixel> pixels, QPoint anchor);
     // CLR_INVALID outside the image.
     COLORREF GetPixel(int x, int y) const;
     // The 3-D border of a rectangle in the system colours, like the platform's button edges.

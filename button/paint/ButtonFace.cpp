@@ -2,6 +2,7 @@
 
 #include "Face.h"
 #include "Styles.h"
+#include "Style10Skin.h"
 
 #include "host/SystemColors.h"
 
@@ -19,7 +20,6 @@ void Surface::Cls() { image.fill(host::ToRgb(backColor)); }
 
 const Look& LookOf(std::int32_t style)
 {
-    // Styles 5 and 7 to 10 keep their margins; their painters slot in here when they exist.
     static const std::array<Look, 11> looks = {{
         {PaintRaisedEdge, 4},
         {PaintThinEdge, 4},
@@ -31,7 +31,7 @@ const Look& LookOf(std::int32_t style)
         {PaintShaded, 5},
         {PaintBevelled, 4},
         {PaintCapsule, 7},
-        {nullptr, 7},
+        {PaintSkin, 7},
     }};
     static const Look other{};
     return style >= 0 && style < std::int32_t(looks.size()) ? looks[std::size_t(style)] : other;
@@ -140,6 +140,8 @@ QRegion MakeWideChamferRegion(int W, int H)
     return host::CreatePolygonRgn(points);
 }
 
-QRegion MakeRoundRegion(int W, int H) { return host::CreateRoundRectRgn(0, 0, W + 1, H + 1, 18, 18); }
+// The skin's corners are drawn by hand, not quarter ellipses: an 18 x 18 rounding would show
+// the background through pixels the skin leaves unset, so the outline follows the skin's own.
+QRegion MakeRoundRegion(int W, int H) { return skin::Outline(W, H); }
 
 } // namespace paint

@@ -29,5 +29,6 @@ void PaintRoundedGradient(Face& face); // 5
 void PaintShaded(Face& face);          // 7
 void PaintBevelled(Face& face);        // 8
 void PaintCapsule(Face& face);         // 9
+void PaintSkin(Face& face);         // 10
 
 } // namespace paint
