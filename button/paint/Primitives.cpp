@@ -12,10 +12,6 @@ using host::GetGValue;
 using host::GetRValue;
 using host::RGB;
 
-// nearbyint follows the default rounding mode, which rounds halves to even.
-int Nearest(double value) { return int(std::nearbyint(value)); }
-int Nearest(float value) { return int(std::nearbyintf(value)); }
-
 COLORREF TranslateColor(std::uint32_t oleColor)
 {
     const std::int64_t translated = host::TranslateColor(oleColor);
@@ -40,17 +36,38 @@ COLORREF ShiftColor(COLORREF color, int amount)
     return RGB(shift(GetRValue(color)), shift(GetGValue(color)), shift(GetBValue(color)));
 }
 
-COLORREF GradientStepColor(COLORREF c1, COLORREF c2, int n, int i)
-{
-    // A single row has nowhere to go: it keeps the first colour instead of dividing by zero.
-    const float steps = n > 0 ? float(n) : 1.0f;
-    const float at = n > 0 ? float(i) : 0.0f;
-    auto step = [&](int from, int to) {
-        const float delta = float(to - from) / steps;
-        return std::clamp(Nearest(float(from) + delta * at), 0, 255);
-    };
-    return RGB(step(GetRValue(c1), GetRValue(c2)), step(GetGValue(c1), GetGValue(c2)), step(GetBValue(c1), GetBValue(c2)));
-}
+namespace {
+
+// One gradient's per-channel steps, worked out once: a gradient of a few hundred lines
+// would otherwise divide three times per line.
+class GradientSteps {
+public:
+    GradientSteps(COLORREF c1, COLORREF c2, int n)
+        : m_single(n <= 0), m_from{GetRValue(c1), GetGValue(c1), GetBValue(c1)}
+    {
+        // A single row has nowhere to go: it keeps the first colour instead of dividing by zero.
+        const float steps = m_single ? 1.0f : float(n);
+        const int to[3] = {GetRValue(c2), GetGValue(c2), GetBValue(c2)};
+        for (int c = 0; c < 3; ++c)
+            m_delta[c] = float(to[c] - m_from[c]) / steps;
+    }
+
+    COLORREF At(int i) const
+    {
+        const float at = m_single ? 0.0f : float(i);
+        auto step = [&](int c) { return std::clamp(Nearest(float(m_from[c]) + m_delta[c] * at), 0, 255); };
+        return RGB(step(0), step(1), step(2));
+    }
+
+private:
+    bool m_single;
+    int m_from[3];
+    float m_delta[3];
+};
+
+} // namespace
+
+COLORREF GradientStepColor(COLORREF c1, COLORREF c2, int n, int i) { return GradientSteps(c1, c2, n).At(i); }
 
 void DrawLineOn(host::DeviceContext& dc, int x1, int y1, int x2, int y2, COLORREF color)
 {
@@ -86,15 +103,17 @@ void DrawEdgeBox(host::DeviceContext& dc, float x, float y, float width, float h
 
 void GradientRowsOn(host::DeviceContext& dc, COLORREF c1, COLORREF c2, int x1, int y0, int x2, int n)
 {
+    const GradientSteps steps(c1, c2, n);
     for (int i = 0; i <= n; ++i)
-        DrawLineOn(dc, x1, y0 + i, x2, y0 + i, GradientStepColor(c1, c2, n, i));
+        DrawLineOn(dc, x1, y0 + i, x2, y0 + i, steps.At(i));
 }
 
 void GradientColumnsOn(host::DeviceContext& dc, COLORREF c1, COLORREF c2, int x1, int y1, int x2, int y2)
 {
     const int n = x2 - x1;
+    const GradientSteps steps(c1, c2, n);
     for (int i = 0; i <= n; ++i)
-        DrawLineOn(dc, x1 + i, y1, x1 + i, y2, GradientStepColor(c1, c2, n, i));
+        DrawLineOn(dc, x1 + i, y1, x1 + i, y2, steps.At(i));
 }
 
 } // namespace paint

@@ -3,6 +3,8 @@
 #include "button/paint/Face.h"
 #include "button/paint/Primitives.h"
 
+#include <cmath>
+
 using namespace paint;
 using host::RGB;
 using painttest::PixelAt;
@@ -16,6 +18,16 @@ TEST(ColourArithmeticTest, NearestRoundsHalvesToEven)
     EXPECT_EQ(Nearest(-0.5), 0);
     EXPECT_EQ(Nearest(2.5f), 2);
     EXPECT_EQ(Nearest(2.51f), 3);
+
+    // The fast rounding must agree with the library's everywhere a colour sum can land,
+    // halves, near-halves and the far range included.
+    for (int k = -20000; k <= 20000; ++k) {
+        for (const float f : {k / 2.0f, k / 2.0f + 1e-3f, k / 3.0f, k * 417.25f}) {
+            ASSERT_EQ(Nearest(f), int(std::nearbyintf(f))) << f;
+            ASSERT_EQ(Nearest(double(f) / 7), int(std::nearbyint(double(f) / 7))) << f;
+        }
+    }
+    EXPECT_EQ(Nearest(1.0e8f), 100000000);
 }
 
 TEST(ColourArithmeticTest, MixingAveragesEachChannelHalvesToEven)
