@@ -283,3 +283,23 @@ TEST_F(ButtonToolTipTest, ShowingTheTipLeavesTheFocusWhereItWas)
     EXPECT_FALSE(tip.mask().isEmpty()) << "a balloon is cut to its outline";
     EXPECT_FALSE(tip.mask().contains(QPoint(0, 0))) << "the rounded corner is cut away";
 }
+
+TEST_F(ButtonToolTipTest, NearTheScreensEdgesTheTipStaysOnTheScreen)
+{
+    PelroButton& b = Shown(Store({{"ToolTipText", "A tip long enough to need some room on the screen"},
+                                  {"ToolTipType", "1"}}));
+    for (const QPoint pointer : {QPoint(1275, 400), QPoint(600, 795), QPoint(2, 2)}) {
+        desktop.cursor = pointer;
+        leave(b);
+        ToolTipWindow& tip = Entered(b);
+        moveTo(b, QPoint(20, 10));
+        clock.Advance(tip.InitialDelayMs());
+        ASSERT_TRUE(tip.isVisible());
+        const QRect g = tip.geometry();
+        EXPECT_GE(g.left(), 0) << pointer.x() << "," << pointer.y();
+        EXPECT_LE(g.right(), 1279) << pointer.x() << "," << pointer.y();
+        EXPECT_GE(g.top(), 0) << pointer.x() << "," << pointer.y();
+        EXPECT_LE(g.bottom(), 799) << pointer.x() << "," << pointer.y();
+        EXPECT_FALSE(g.contains(pointer)) << "the tip never covers the pointer";
+    }
+}
