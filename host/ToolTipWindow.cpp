@@ -207,7 +207,8 @@ void ToolTipWindow::layOut(QPoint cursor)
     const int top = m_stemBelow ? cursor.y() - windowSize.height() : tip.y();
     const int left = std::clamp(tip.x() - m.stemInset, 0, std::max(0, screen.width() - windowSize.width()));
     m_body = QRect(QPoint(0, m_stemBelow ? 0 : m.stemHeight), bodySize);
-    m_stemX = std::clamp(tip.x() - left, m.radius + 2, std::max(m.radius + 2, bodySize.width() - m.radius - m.stemWidth - 2));
+    const int stemMin = m.radius + 2;
+    m_stemX = std::clamp(tip.x() - left, stemMin, std::max(stemMin, bodySize.width() - m.radius - m.stemWidth - 2));
     setGeometry(left, top, windowSize.width(), windowSize.height());
     m_shape = shape();
     setMask(m_shape);

@@ -121,16 +121,3 @@ TEST_F(ButtonAboutTest, ARightClickAlsoPressesTheFaceAndThenHidesTheBox)
     box.grab();
     EXPECT_EQ(at(box, Clear, T + 1), grey(254)) << "shown again with the face up";
 }
-
-TEST_F(ButtonAboutTest, OpenLinkReportsTheShellsResultAndOpensNothingForAnEmptyLink)
-{
-    PelroButton& b = PlaceNew(QStringLiteral("b"));
-    EXPECT_LE(b.OpenLink(QString()), 32);
-    EXPECT_TRUE(platform.openedLinks.isEmpty());
-
-    EXPECT_GT(b.OpenLink(AboutSurface::WebAddress()), 32);
-    EXPECT_EQ(platform.openedLinks, QStringList{AboutSurface::WebAddress()});
-
-    platform.refuseShell = true;
-    EXPECT_LE(b.OpenLink(QStringLiteral("mailto:nobody@example.invalid")), 32);
-}

@@ -24,7 +24,8 @@ struct Variant {
     bool customColors;
     bool enabled;
 };
-constexpr Variant Variants[] = {{"Normal", false, true}, {"Custom, focus ring", true, true}, {"Disabled", false, false}};
+constexpr Variant Variants[] = {
+    {"Normal", false, true}, {"Custom, focus ring", true, true}, {"Disabled", false, false}};
 
 void print(const QString& line)
 {
@@ -101,7 +102,8 @@ int main(int argc, char** argv)
             }
             b.setEnabled(variant.enabled);
             // Typed into the host's own tooltip; the button takes it over when shown.
-            static_cast<QWidget&>(b).setToolTip(QStringLiteral("Look %1, %2").arg(look).arg(QString::fromLatin1(variant.title)));
+            static_cast<QWidget&>(b).setToolTip(
+                QStringLiteral("Look %1, %2").arg(look).arg(QString::fromLatin1(variant.title)));
         }
     }
 
@@ -110,7 +112,8 @@ int main(int argc, char** argv)
         place(window, QRect(LabelW + Gap, Gap, 2 * CellW + Gap, CellH), 3, QStringLiteral("Check Update"));
     balloon.setObjectName(QStringLiteral("balloonButton"));
     balloon.setToolTipType(1);
-    balloon.setToolTip(QStringLiteral("Fetches the newest catalogue from the service.\nIt is shown from the next start."));
+    balloon.setToolTip(
+        QStringLiteral("Fetches the newest catalogue from the service.\nIt is shown from the next start."));
     balloon.setToolTipTitle(QStringLiteral("Check Update"));
     balloon.setToolTipIcon(host::TTI_INFO);
     balloon.setToolTipForeColor(0);
@@ -130,7 +133,11 @@ int main(int argc, char** argv)
     QTimer::singleShot(300, &window, [&] {
         const QPoint centre = balloon.mapToGlobal(balloon.rect().center());
         const QRect frame = window.frameGeometry();
-        print(QStringLiteral("gallery %1 %2 %3 %4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height()));
+        print(QStringLiteral("gallery %1 %2 %3 %4")
+                  .arg(frame.x())
+                  .arg(frame.y())
+                  .arg(frame.width())
+                  .arg(frame.height()));
         print(QStringLiteral("balloon-button %1 %2").arg(centre.x()).arg(centre.y()));
     });
     return app.exec();
