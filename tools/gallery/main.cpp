@@ -55,16 +55,20 @@ class ToolTipReporter : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show)
-            if (auto* tip = qobject_cast<host::ToolTipWindow*>(watched)) {
-                const QRect g = tip->geometry();
-                print(QStringLiteral("tooltip shown %1 %2 %3 %4 %5")
-                          .arg(g.x())
-                          .arg(g.y())
-                          .arg(g.width())
-                          .arg(g.height())
-                          .arg(tip->IsBalloon() ? QStringLiteral("balloon") : QStringLiteral("rectangle")));
-            }
+        if (event->type() != QEvent::Show)
+            return false;
+        if (watched->inherits("QTipLabel"))
+            print(QStringLiteral("plain tooltip shown"));
+        if (auto* tip = qobject_cast<host::ToolTipWindow*>(watched)) {
+            const QRect g = tip->geometry();
+            print(QStringLiteral("tooltip shown %1 %2 %3 %4 %5 %6")
+                      .arg(g.x())
+                      .arg(g.y())
+                      .arg(g.width())
+                      .arg(g.height())
+                      .arg(tip->IsBalloon() ? QStringLiteral("balloon") : QStringLiteral("rectangle"))
+                      .arg(tip->Settings().text.section(QLatin1Char('\n'), 0, 0)));
+        }
         return false;
     }
 };
@@ -79,6 +83,9 @@ int main(int argc, char** argv)
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("PelroButton gallery"));
+    // Tooltips show even while another window is active, so the toolkit would show its own
+    // plain tooltip here if a button failed to take the text over.
+    window.setAttribute(Qt::WA_AlwaysShowToolTips);
     const int top = HeaderH + CellH + 2 * Gap;
     for (int v = 0; v < int(std::size(Variants)); ++v)
         addLabel(window, QString::fromLatin1(Variants[v].title),
@@ -112,7 +119,8 @@ int main(int argc, char** argv)
         place(window, QRect(LabelW + Gap, Gap, 2 * CellW + Gap, CellH), 3, QStringLiteral("Check Update"));
     balloon.setObjectName(QStringLiteral("balloonButton"));
     balloon.setToolTipType(1);
-    balloon.setToolTip(
+    // Typed into the host's tooltip, as a form author would; the balloon shows it instead.
+    static_cast<QWidget&>(balloon).setToolTip(
         QStringLiteral("Fetches the newest catalogue from the service.\nIt is shown from the next start."));
     balloon.setToolTipTitle(QStringLiteral("Check Update"));
     balloon.setToolTipIcon(host::TTI_INFO);
