@@ -265,8 +265,4 @@ void PelroButton::SubclassProc(bool, bool&, std::intptr_t&, QWidget*& lng_hWnd, 
     }
 }
 
-// The button's own tooltip window is made here on every entry; until it exists the
-// control shows none of its own.
-void PelroButton::CreateToolTip() {}
-
 } // namespace button

@@ -1,5 +1,6 @@
 #include "PelroButton.h"
 
+#include "AboutSurface.h"
 #include "WindowSubclass.h"
 
 #include "host/Controls.h"
@@ -8,6 +9,7 @@
 #include "host/RuntimeError.h"
 #include "host/Shell.h"
 #include "host/SystemColors.h"
+#include "host/ToolTipWindow.h"
 #include "host/Twips.h"
 
 #include <QPainter>
@@ -54,6 +56,7 @@ PelroButton::PelroButton(QWidget* parent, Ambient ambient) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     // The back buffer covers every pixel, so nothing behind needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_About = new AboutSurface(*this, Version());
 }
 
 PelroButton::PelroButton(QWidget* parent, const host::PropertyBag& design, Ambient ambient)
@@ -75,11 +78,7 @@ PelroButton::PelroButton(QWidget* parent, const QString& name, Ambient ambient) 
 
 PelroButton::~PelroButton() { UserControl_Terminate(); }
 
-void PelroButton::About()
-{
-    host::MsgBox(QStringLiteral("PelroButton\nVersion %1\nBy Tolmek").arg(Version()), host::MessageIcon::Information,
-                 QStringLiteral("About PelroButton ") + Version());
-}
+void PelroButton::About() { m_About->ShowAsWindow(QStringLiteral("About PelroButton ") + Version()); }
 
 void PelroButton::Refresh()
 {

@@ -9,8 +9,13 @@
 #include <memory>
 #include <optional>
 
+namespace host {
+class ToolTipWindow;
+}
+
 namespace button {
 
+class AboutSurface;
 class WindowSubclass;
 
 // What the hosting form tells the control about where it sits.
@@ -108,6 +113,9 @@ public:
     bool UserMode() const { return m_surface.userMode; }
     bool TrackingAvailable() const { return m_trackingAvailable; }
     bool IsSubclassed() const { return m_subclass != nullptr; }
+    // The tooltip window made at the last pointer entry; none before the first.
+    host::ToolTipWindow* CurrentToolTip() const { return m_toolTipWindow.get(); }
+    AboutSurface& AboutBox() const { return *m_About; }
 
 signals:
     void Click();
@@ -126,6 +134,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     PelroButton(QWidget* parent, Ambient ambient);
@@ -143,6 +153,8 @@ private:
     void UserControl_Paint();
     void UserControl_Resize();
     void UserControl_Terminate() noexcept;
+    void UserControl_Show();
+    void UserControl_Hide();
     void completeClick();
 
     void StartRunModeTracking();
@@ -169,6 +181,8 @@ private:
     bool m_faceCurrent = false;
     bool m_releaseEndsDoubleClick = false;
     std::unique_ptr<WindowSubclass> m_subclass;
+    std::unique_ptr<host::ToolTipWindow> m_toolTipWindow;
+    AboutSurface* m_About = nullptr; // a child: goes with the control
 };
 
 } // namespace button

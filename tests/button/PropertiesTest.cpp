@@ -1,5 +1,6 @@
 #include "ButtonFixture.h"
 
+#include "button/AboutSurface.h"
 #include "host/DesignerData.h"
 #include "host/Shell.h"
 
@@ -137,9 +138,9 @@ TEST_F(ButtonTest, VersionAboutAndLinks)
     EXPECT_EQ(b.Version(), QStringLiteral("3.0"));
 
     b.About();
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("About PelroButton 3.0"));
-    EXPECT_TRUE(platform.messages[0].text.contains(QStringLiteral("Version 3.0")));
+    EXPECT_TRUE(b.AboutBox().isVisible());
+    EXPECT_EQ(b.AboutBox().windowTitle(), QStringLiteral("About PelroButton 3.0"));
+    EXPECT_TRUE(platform.messages.empty()) << "its own window, not a message box";
 
     EXPECT_LE(b.OpenLink(QString()), 32);
     EXPECT_TRUE(platform.openedLinks.isEmpty()) << "an empty link opens nothing";
