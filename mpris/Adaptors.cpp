@@ -13,31 +13,31 @@ QString RootAdaptor::DesktopEntry() const { return m_service.DesktopEntry(); }
 
 void RootAdaptor::Raise()
 {
-    m_service.Later([&player = m_service.player()] { player.Raise(); });
+    m_service.Later([&player = m_service.Target()] { player.Raise(); });
 }
 
 void RootAdaptor::Quit()
 {
-    m_service.Later([&player = m_service.player()] { player.Quit(); });
+    m_service.Later([&player = m_service.Target()] { player.Quit(); });
 }
 
 PlayerAdaptor::PlayerAdaptor(Service& service) : QDBusAbstractAdaptor(&service), m_service(service) {}
 
 QString PlayerAdaptor::PlaybackStatus() const { return m_service.PlaybackStatus(); }
 QVariantMap PlayerAdaptor::Metadata() const { return m_service.Metadata(); }
-bool PlayerAdaptor::CanPlay() const { return m_service.player().CanPlay(); }
+bool PlayerAdaptor::CanPlay() const { return m_service.Target().CanPlay(); }
 
 // The player strip shows the time; the bus is not told it.
 qlonglong PlayerAdaptor::Position() const { return 0; }
 
 void PlayerAdaptor::Play()
 {
-    m_service.Later([&player = m_service.player()] { player.Play(); });
+    m_service.Later([&player = m_service.Target()] { player.Play(); });
 }
 
 void PlayerAdaptor::PlayPause()
 {
-    m_service.Later([&player = m_service.player()] {
+    m_service.Later([&player = m_service.Target()] {
         if (player.Playing())
             player.Stop();
         else
@@ -47,7 +47,7 @@ void PlayerAdaptor::PlayPause()
 
 void PlayerAdaptor::Stop()
 {
-    m_service.Later([&player = m_service.player()] { player.Stop(); });
+    m_service.Later([&player = m_service.Target()] { player.Stop(); });
 }
 
 } // namespace mpris

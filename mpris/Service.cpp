@@ -20,7 +20,7 @@ QVariantMap Announced(const Service& service)
 {
     return {{QStringLiteral("PlaybackStatus"), service.PlaybackStatus()},
             {QStringLiteral("Metadata"), service.Metadata()},
-            {QStringLiteral("CanPlay"), service.player().CanPlay()}};
+            {QStringLiteral("CanPlay"), service.Target().CanPlay()}};
 }
 
 // Metadata holds object paths, which plain variant comparison does not see into.

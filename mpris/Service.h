@@ -27,7 +27,7 @@ public:
     // Tells listeners what changed since the last call, if anything.
     void PlayerChanged();
 
-    Player& player() const { return m_player; }
+    Player& Target() const { return m_player; }
     QString DesktopEntry() const { return m_desktopEntry; }
     QString PlaybackStatus() const;
     QVariantMap Metadata() const;
