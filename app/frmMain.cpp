@@ -2,6 +2,7 @@
 
 #include "Catalogue.h"
 #include "Forms.h"
+#include "MediaControls.h"
 #include "Module1.h"
 
 #include "button/PelroButton.h"
@@ -68,6 +69,8 @@ frmMain::frmMain(Forms& forms)
     connect(FileDownloader, &download::FileDownloader::DowloadComplete, this, &frmMain::FileDownloader_DowloadComplete);
     // A download still running when the window goes ends with it.
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
+    // The window is made once the splash is up, so the bus costs start-up nothing.
+    new MediaControls(*this);
 }
 
 void frmMain::Form_Load()

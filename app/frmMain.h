@@ -67,6 +67,7 @@ private:
     void Guarded(Steps&& steps);
 
     Forms& m_forms;
+    friend class MediaControls; // plays and stops as the list and the Stop button do
 };
 
 } // namespace app

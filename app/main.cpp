@@ -14,6 +14,8 @@ int main(int argc, char* argv[])
 #endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vanu Pelro"));
+    // Lets the desktop match the windows and the media controls to the installed entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.vanupelro.VanuPelro"));
     // The program ends when its last window unloads, not when the last one hides.
     QApplication::setQuitOnLastWindowClosed(false);
     QIcon icon;

@@ -37,6 +37,8 @@ public:
     // Bytes the program may still write on the file system holding path (or its nearest
     // existing folder); 0 when that cannot be learned.
     virtual double FreeDiskSpace(const QString& path) const;
+    // Where the desktop session's message bus listens; empty when there is none.
+    virtual QString SessionBusAddress() const;
 };
 
 // The real services on Qt, GStreamer and the desktop.
@@ -46,6 +48,7 @@ public:
     bool SetWindowOpacity(QWidget& window, std::uint8_t alpha) override;
     QString ProgramFolder() const override;
     std::unique_ptr<PlaybackEngine> CreatePlaybackEngine() override;
+    QString SessionBusAddress() const override;
 };
 
 Platform& CurrentPlatform();

@@ -21,6 +21,8 @@ packages=(
   nginx-light curl
   # fuzzing (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
   clang-14 libclang-rt-14-dev
+  # install checks: desktop entry and AppStream validators; media controls: a private session bus
+  desktop-file-utils appstream dbus-daemon dbus-bin
 )
 
 missing=()

@@ -78,6 +78,9 @@ public:
     QStringList openedLinks;
     bool refuseShell = false;
     std::optional<double> freeDiskSpace; // the real figure unless set
+
+    QString SessionBusAddress() const override { return sessionBusAddress; }
+    QString sessionBusAddress; // none unless a test starts its own bus
 };
 
 } // namespace testsupport

@@ -1,0 +1,295 @@
+#include "app/AppFixture.h"
+
+#include "app/Forms.h"
+#include "app/MediaControls.h"
+#include "app/frmMain.h"
+
+#include "host/Controls.h"
+#include "mpris/Service.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString Name = QStringLiteral("org.mpris.MediaPlayer2.vanupelro");
+const QString Path = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString Root = QStringLiteral("org.mpris.MediaPlayer2");
+const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// PropertiesChanged as the desktop hears it.
+class ChangeRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+
+public slots:
+    void onChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == PlayerInterface)
+            changes << changed;
+    }
+};
+
+QVariantMap Unwrap(const QVariant& value) { return qdbus_cast<QVariantMap>(value.value<QDBusArgument>()); }
+
+class MediaControlsTest : public AppTest {
+protected:
+    // One private bus for the whole suite: starting it is the slow part.
+    static void SetUpTestSuite()
+    {
+        daemon = std::make_unique<QProcess>();
+        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        if (daemon->waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon->readLine()).trimmed();
+    }
+    static void TearDownTestSuite()
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
+        daemon->kill();
+        daemon->waitForFinished();
+        daemon.reset();
+    }
+
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
+        platform.sessionBusAddress = address;
+    }
+
+    void TearDown() override
+    {
+        forms.reset();
+        AppTest::TearDown();
+        // The name is free again before the next test takes it.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Desktop().interface()->isServiceRegistered(Name).value(); }));
+    }
+
+    void Open(const QByteArray& catalogue)
+    {
+        WriteCatalogue(catalogue);
+        forms->ShowMain();
+        main = forms->Main();
+        ASSERT_EQ(platform.engines.size(), 1u);
+        engine = platform.engines.front();
+        ASSERT_TRUE(Desktop().connect(QString(), Path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                      QStringLiteral("PropertiesChanged"), &recorder,
+                                      SLOT(onChanged(QString, QVariantMap, QStringList))));
+    }
+
+    static QDBusConnection Desktop() { return QDBusConnection::connectToBus(address, QStringLiteral("desktop")); }
+
+    // Waits for the answer, and then for the request the program runs after answering.
+    QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(Name, Path, interface, method);
+        message.setArguments(arguments);
+        QDBusPendingCall pending = Desktop().asyncCall(message);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }));
+        QCoreApplication::processEvents();
+        return pending.reply();
+    }
+    void Player(const QString& method) { Call(PlayerInterface, method); }
+
+    QVariant Get(const QString& interface, const QString& property)
+    {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                        {interface, property});
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QString Status() { return Get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(); }
+    QVariantMap Metadata() { return Unwrap(Get(PlayerInterface, QStringLiteral("Metadata"))); }
+
+    void Select(int row) { main->rLista->setListIndex(row); }
+
+    inline static std::unique_ptr<QProcess> daemon;
+    inline static QString address;
+    std::unique_ptr<app::Forms> forms = std::make_unique<app::Forms>();
+    app::frmMain* main = nullptr;
+    testsupport::RecordingEngine* engine = nullptr;
+    ChangeRecorder recorder;
+};
+
+const QByteArray Catalogue = "First==>http://127.0.0.1/first.ogg\r\n"
+                             "Second==>http://127.0.0.1/shared.ogg\r\n"
+                             "Same address==>http://127.0.0.1/shared.ogg\r\n";
+
+TEST_F(MediaControlsTest, AnswersAsAPlayerThatCanOnlyPlayAndStop)
+{
+    Open(Catalogue);
+    EXPECT_EQ(Get(Root, "Identity").toString(), QStringLiteral("Vanu Pelro"));
+    EXPECT_EQ(Get(Root, "DesktopEntry").toString(), QStringLiteral("net.vanupelro.VanuPelro"));
+    EXPECT_TRUE(Get(Root, "CanQuit").toBool());
+    EXPECT_TRUE(Get(Root, "CanRaise").toBool());
+    EXPECT_FALSE(Get(Root, "HasTrackList").toBool());
+    for (const char* property : {"CanPause", "CanSeek", "CanGoNext", "CanGoPrevious"})
+        EXPECT_FALSE(Get(PlayerInterface, property).toBool()) << property;
+    EXPECT_TRUE(Get(PlayerInterface, "CanControl").toBool());
+    EXPECT_EQ(Get(PlayerInterface, "Rate").toDouble(), 1.0);
+    EXPECT_EQ(Get(PlayerInterface, "MaximumRate").toDouble(), 1.0);
+    EXPECT_EQ(Get(PlayerInterface, "Position").toLongLong(), 0);
+    EXPECT_EQ(Status(), QStringLiteral("Stopped"));
+    EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+              QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+
+    const QDBusMessage loop = Call("org.freedesktop.DBus.Properties", "Get", {PlayerInterface, "LoopStatus"});
+    EXPECT_EQ(loop.type(), QDBusMessage::ErrorMessage) << "no loop mode is offered";
+
+    // Requests the player cannot honour change nothing.
+    for (const char* method : {"Pause", "Next", "Previous"})
+        EXPECT_EQ(Call(PlayerInterface, method).type(), QDBusMessage::ReplyMessage) << method;
+    Call(PlayerInterface, "Seek", {qlonglong(5'000'000)});
+    Call(PlayerInterface, "OpenUri", {QStringLiteral("http://127.0.0.1/elsewhere.ogg")});
+    EXPECT_TRUE(engine->calls.isEmpty());
+}
+
+TEST_F(MediaControlsTest, PlayWithNothingSelectedDoesNothingAndShowsNoBox)
+{
+    Open(Catalogue);
+    EXPECT_FALSE(Get(PlayerInterface, "CanPlay").toBool());
+    Player("Play");
+    Player("PlayPause");
+    EXPECT_TRUE(engine->calls.isEmpty());
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MediaControlsTest, PlayStartsTheSelectedTitleAndStopClosesIt)
+{
+    Open(Catalogue);
+    Select(0);
+    EXPECT_TRUE(Get(PlayerInterface, "CanPlay").toBool());
+    Player("Play");
+    EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/first.ogg"}));
+
+    engine->Report(host::PlaybackState::Connecting);
+    EXPECT_EQ(Status(), QStringLiteral("Playing")) << "a started title counts as playing while it connects";
+    engine->Report(host::PlaybackState::Playing);
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), QStringLiteral("First"));
+    EXPECT_EQ(metadata.value("xesam:url").toString(), QStringLiteral("http://127.0.0.1/first.ogg"));
+    EXPECT_EQ(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(),
+              QStringLiteral("/net/vanupelro/VanuPelro/Track/0"));
+
+    engine->calls.clear();
+    Player("Stop");
+    EXPECT_EQ(engine->calls, QStringList{"close"});
+    engine->Report(host::PlaybackState::Stopped);
+    EXPECT_EQ(Status(), QStringLiteral("Stopped"));
+    EXPECT_FALSE(Metadata().contains("xesam:title"));
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MediaControlsTest, PlayPauseStopsWhatPlaysAndPlaysWhenStopped)
+{
+    Open(Catalogue);
+    Select(1);
+    Player("PlayPause");
+    EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/shared.ogg"}));
+    engine->Report(host::PlaybackState::Playing);
+
+    engine->calls.clear();
+    Player("PlayPause");
+    EXPECT_EQ(engine->calls, QStringList{"close"});
+
+    // A title that ended or failed is not playing: the key starts it again.
+    engine->Report(host::PlaybackState::Failed, 0, "gone");
+    engine->calls.clear();
+    Player("PlayPause");
+    EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/shared.ogg"}));
+}
+
+TEST_F(MediaControlsTest, TitleIsTheOnePlayedWhenTwoShareAnAddress)
+{
+    Open(Catalogue);
+    Select(2);
+    Player("Play");
+    engine->Report(host::PlaybackState::Playing);
+    EXPECT_EQ(Metadata().value("xesam:title").toString(), QStringLiteral("Same address"));
+
+    // Moving the selection afterwards does not rename what plays.
+    Select(0);
+    EXPECT_EQ(Metadata().value("xesam:title").toString(), QStringLiteral("Same address"));
+}
+
+TEST_F(MediaControlsTest, ChangesAreAnnouncedOnceEach)
+{
+    Open(Catalogue);
+    Select(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }));
+    EXPECT_EQ(recorder.changes.takeFirst(), (QVariantMap{{"CanPlay", true}}));
+
+    Player("Play");
+    engine->Report(host::PlaybackState::Connecting);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }));
+    QVariantMap changed = recorder.changes.takeFirst();
+    EXPECT_EQ(changed.value("PlaybackStatus").toString(), QStringLiteral("Playing"));
+    EXPECT_EQ(Unwrap(changed.value("Metadata")).value("xesam:title").toString(), QStringLiteral("First"));
+
+    // Buffering and playing are the same to the desktop: nothing new to say.
+    engine->Report(host::PlaybackState::Buffering, 40);
+    engine->Report(host::PlaybackState::Playing);
+    engine->Report(host::PlaybackState::Finished);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }));
+    changed = recorder.changes.takeFirst();
+    EXPECT_EQ(changed.keys(), (QStringList{"Metadata", "PlaybackStatus"}));
+    EXPECT_EQ(changed.value("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+    QTest::qWait(50);
+    EXPECT_TRUE(recorder.changes.isEmpty());
+}
+
+TEST_F(MediaControlsTest, QuitClosesTheMainWindowAndLeavesTheBus)
+{
+    Open(Catalogue);
+    Call(Root, "Quit");
+    EXPECT_EQ(programEnded, 1);
+    DestroyUnloadedWindows();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !Desktop().interface()->isServiceRegistered(Name).value(); }));
+}
+
+TEST_F(MediaControlsTest, ASecondCopyTakesItsOwnInstanceName)
+{
+    Open(Catalogue);
+    auto* first = main->findChild<app::MediaControls*>();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Service().BusName(), Name);
+
+    app::Forms second;
+    WriteCatalogue(Catalogue);
+    app::frmMain& other = second.LoadMain();
+    auto* controls = other.findChild<app::MediaControls*>();
+    ASSERT_NE(controls, nullptr);
+    EXPECT_EQ(controls->Service().BusName(),
+              Name + QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid()));
+}
+
+TEST_F(MediaControlsTest, WithoutABusThePlayerWorksAsBefore)
+{
+    platform.sessionBusAddress.clear();
+    Open(Catalogue);
+    EXPECT_FALSE(main->findChild<app::MediaControls*>()->Service().IsRegistered());
+    EXPECT_FALSE(Desktop().interface()->isServiceRegistered(Name).value());
+
+    Select(0);
+    main->PlaySelected();
+    engine->Report(host::PlaybackState::Playing);
+    EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/first.ogg"}));
+
+    platform.sessionBusAddress = QStringLiteral("unix:path=/nonexistent/bus");
+    app::Forms unreachable;
+    EXPECT_FALSE(unreachable.LoadMain().findChild<app::MediaControls*>()->Service().IsRegistered());
+}
+
+} // namespace
+
+#include "MediaControlsTest.moc"
