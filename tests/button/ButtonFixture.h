@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTest>
 #include <QSignalSpy>
 #include <QWidget>
@@ -61,3 +62,22 @@ protected:
         return false;
     }
 };
+
+// Pointer events as the window system delivers them to one widget.
+inline void enter(QWidget& w, QPointF at = QPointF(5, 5))
+{
+    QEnterEvent event(at, at, w.mapToGlobal(at));
+    QApplication::sendEvent(&w, &event);
+}
+
+inline void moveTo(QWidget& w, QPoint at)
+{
+    QMouseEvent event(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &event);
+}
+
+inline void leave(QWidget& w)
+{
+    QEvent event(QEvent::Leave);
+    QApplication::sendEvent(&w, &event);
+}

@@ -6,29 +6,6 @@
 
 using button::PelroButton;
 
-namespace {
-
-void enter(QWidget& w)
-{
-    const QPointF at(5, 5);
-    QEnterEvent event(at, at, w.mapToGlobal(at));
-    QApplication::sendEvent(&w, &event);
-}
-
-void moveTo(QWidget& w, QPoint at)
-{
-    QMouseEvent event(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
-}
-
-void leave(QWidget& w)
-{
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(&w, &event);
-}
-
-} // namespace
-
 class ButtonInputTest : public ButtonTest {
 protected:
     void SetUp() override

@@ -14,24 +14,6 @@ namespace {
 
 constexpr std::uint32_t rgb(int r, int g, int b) { return host::RGB(r, g, b); }
 
-void enter(QWidget& w, QPointF at = QPointF(5, 5))
-{
-    QEnterEvent event(at, at, w.mapToGlobal(at));
-    QApplication::sendEvent(&w, &event);
-}
-
-void moveTo(QWidget& w, QPoint at)
-{
-    QMouseEvent event(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
-}
-
-void leave(QWidget& w)
-{
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(&w, &event);
-}
-
 } // namespace
 
 // Buttons on a shown form, a pointer the test places (far from every button unless moved)
