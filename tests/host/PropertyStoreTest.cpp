@@ -21,6 +21,11 @@ TEST(PropertyBag, KeysMatchWithoutRegardToCaseAndDefaultsFillTheGaps)
     bag.SetStored(QStringLiteral("usecustomcolors"), QStringLiteral("False"));
     EXPECT_EQ(bag.Entries().size(), 3u) << "same key in another case replaces, not adds";
     EXPECT_EQ(bag.Entries()[0].key, QStringLiteral("USeCustomColors")) << "first spelling kept";
+
+    // Letters whose capital is two letters do not stop the other letters matching in any case.
+    bag.SetStored(QString::fromUtf8("Stra\u00dfe\ufb17Key"), QStringLiteral("street"));
+    EXPECT_EQ(bag.ReadText(QString::fromUtf8("STRA\u00dfE\ufb17KEY")), QStringLiteral("street"));
+    EXPECT_EQ(bag.ReadText(QString::fromUtf8("stra\u00dfe\ufb17key")), QStringLiteral("street"));
 }
 
 TEST(PropertyBag, WritingLeavesOutValuesEqualToTheDefault)
