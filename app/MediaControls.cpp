@@ -64,6 +64,8 @@ std::optional<mpris::Track> MediaControls::Playing() const
     return std::nullopt;
 }
 
+qint64 MediaControls::PositionUs() const { return m_main.wmpr->PositionMs() * 1000; }
+
 void MediaControls::TrackAddress()
 {
     const QString address = m_main.wmpr->URL();

@@ -29,6 +29,7 @@ private:
     void Quit() override;
     bool CanPlay() const override;
     std::optional<mpris::Track> Playing() const override;
+    qint64 PositionUs() const override;
 
     // The title the player was given, found when its address changes.
     void TrackAddress();

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace host {
 
 namespace {
@@ -82,6 +84,13 @@ void MediaPlayer::onEngineState(PlaybackState state, int percent, const QString&
         m_elapsed.stop();
     update();
     emit stateChanged(state);
+}
+
+qint64 MediaPlayer::PositionMs() const
+{
+    if (m_state != PlaybackState::Playing || !m_engine)
+        return 0;
+    return std::max<qint64>(m_engine->PositionMs(), 0);
 }
 
 QString MediaPlayer::StatusText() const

@@ -25,6 +25,8 @@ public:
     void close();
 
     PlaybackState State() const { return m_state; }
+    // Milliseconds into the playing media; 0 unless it plays.
+    qint64 PositionMs() const;
     QString StatusText() const;
 
     static QString ResolveAddress(const QString& url, const QString& programFolder);

@@ -27,8 +27,7 @@ QString PlayerAdaptor::PlaybackStatus() const { return m_service.PlaybackStatus(
 QVariantMap PlayerAdaptor::Metadata() const { return m_service.Metadata(); }
 bool PlayerAdaptor::CanPlay() const { return m_service.Target().CanPlay(); }
 
-// The player strip shows the time; the bus is not told it.
-qlonglong PlayerAdaptor::Position() const { return 0; }
+qlonglong PlayerAdaptor::Position() const { return m_service.Target().PositionUs(); }
 
 void PlayerAdaptor::Play()
 {

@@ -27,6 +27,8 @@ public:
     virtual bool CanPlay() const = 0;
     // The playing track; none when stopped.
     virtual std::optional<Track> Playing() const = 0;
+    // Microseconds into the playing track.
+    virtual qint64 PositionUs() const = 0;
 };
 
 } // namespace mpris

@@ -67,10 +67,14 @@ status_is Stopped || fail "a single click played"
 call Player.Play
 wait_for 10 status_is Playing || fail "Play did not start playback: $(get .Player PlaybackStatus)"
 get .Player Metadata | grep -q '"Welcome (offline)"' || fail "metadata: $(get .Player Metadata)"
+position_us() { get .Player Position | awk '/int64/{print $3}'; }
+past_a_second() { [ "$(position_us)" -ge 1000000 ]; }
+wait_for 10 past_a_second || fail "position while playing: $(get .Player Position)"
 pass
 
 call Player.Stop
 wait_for 5 status_is Stopped || fail "Stop did not stop"
+[ "$(position_us)" = 0 ] || fail "position after stop: $(get .Player Position)"
 get .Player Metadata | grep -q 'NoTrack' || fail "metadata after stop: $(get .Player Metadata)"
 pass
 
