@@ -18,25 +18,21 @@ cp "$program_dir/kelsor.dll" "$work/bundled.dll"
 printf 'New title==>http://127.0.0.1/new.ogg\r\n' >"$work/new.dll"
 mkdir "$work/home" && chown nobody: "$work/home"
 
-catalogue_url=$(sed -n 's/^Text = //p' "$here/../../app/forms/frmMain.form")
-python3 "$here/update_proxy.py" "$catalogue_url" "$work/new.dll" >"$work/port" 2>"$work/proxy.log" &
-PROXY_PID=$!
-wait_for 5 test -s "$work/port" || fail "the proxy did not start"
+start_update_proxy "$work" "$work/new.dll"
 
 start_display
 setpriv --reuid=nobody --regid=nogroup --clear-groups \
   env -u no_proxy -u NO_PROXY HOME="$work/home" XDG_RUNTIME_DIR="$work/home" \
-  http_proxy="http://127.0.0.1:$(cat "$work/port")" QT_QPA_PLATFORM=xcb \
+  http_proxy="http://127.0.0.1:$PROXY_PORT" QT_QPA_PLATFORM=xcb \
   "$work/usr/bin/vanupelro" >"$work/program.log" 2>&1 &
 APP_PID=$!
 
 wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown: $(cat "$work/program.log")"
 top=$(slide_main_into_view)
 sleep 0.3
-click_update() { xdotool mousemove 124 $((top + 290)) click 1; }
-click_update
+click_update "$top"
 sleep 0.3
-click_update
+click_update "$top"
 wait_for 10 sh -c "xdotool search --onlyvisible --name '^Error\$'" || fail "no Error box; proxy said: $(cat "$work/proxy.log")"
 cmp -s "$work/bundled.dll" "$program_dir/kelsor.dll" || fail "the bundled catalogue changed"
 [ -z "$(find "$program_dir" -newer "$work/new.dll" -print -quit)" ] || fail "something was written in the program folder"

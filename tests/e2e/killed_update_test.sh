@@ -18,32 +18,26 @@ cp "$work/program/kelsor.dll" "$work/old.dll"
 # More than twice the writer's 64 KB buffer, so the stalled half reaches the disk.
 for i in $(seq 1 6000); do printf 'Title %d==>http://127.0.0.1/%d.ogg\r\n' "$i" "$i"; done >"$work/new.dll"
 
-catalogue_url=$(sed -n 's/^Text = //p' "$here/../../app/forms/frmMain.form")
 touch "$work/stall"
-python3 "$here/update_proxy.py" "$catalogue_url" "$work/new.dll" "$work/stall" >"$work/port" 2>"$work/proxy.log" &
-PROXY_PID=$!
-wait_for 5 test -s "$work/port" || fail "the proxy did not start"
-port=$(cat "$work/port")
+start_update_proxy "$work" "$work/new.dll" "$work/stall"
 start_display
 
 start_program() {
-  env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$port" QT_QPA_PLATFORM=xcb \
+  env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$PROXY_PORT" QT_QPA_PLATFORM=xcb \
     "$work/program/$(basename "$program")" >>"$work/program.log" 2>&1 &
   APP_PID=$!
   wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown"
   top=$(slide_main_into_view)
   sleep 0.3
 }
-# Update sits at 1080, 4200 twips, 1575 x 300: its middle is 124, 290 pixels into the window.
-click_update() { xdotool mousemove 124 $((top + 290)) click 1; }
 part_files() { find "$work/program" -name '.kelsor.dll.part-*'; }
 part_has_bytes() { [ -n "$(part_files)" ] && [ "$(cat $(part_files) | wc -c)" -gt 0 ]; }
 
 start_program
-click_update
+click_update "$top"
 sleep 0.3
-click_update
-wait_for 10 part_has_bytes || { ls -la "$work/program"; import -window root /tmp/killed.png; fail "no part file with data; proxy said: $(cat "$work/proxy.log")"; }
+click_update "$top"
+wait_for 10 part_has_bytes || fail "no part file with data; proxy said: $(cat "$work/proxy.log")"
 kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true
 cmp -s "$work/old.dll" "$work/program/kelsor.dll" || fail "the kill damaged the old catalogue"
@@ -53,9 +47,9 @@ rm "$work/stall"
 start_program
 [ -z "$(part_files)" ] || fail "the next start left the part file: $(part_files)"
 cmp -s "$work/old.dll" "$work/program/kelsor.dll" || fail "the restart changed the old catalogue"
-click_update
+click_update "$top"
 sleep 0.3
-click_update
+click_update "$top"
 wait_for 10 window_exists "Success" || fail "no Success box after restart; proxy said: $(cat "$work/proxy.log")"
 cmp -s "$work/new.dll" "$work/program/kelsor.dll" || fail "the program folder does not hold the new catalogue"
 [ -z "$(part_files)" ] || fail "a part file was left behind"

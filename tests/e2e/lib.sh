@@ -39,3 +39,23 @@ slide_main_into_view() {
   wait_for 3 sh -c "xwininfo -id $main | grep -q 'Absolute upper-left X:  0\$'" || fail "main window did not slide into view"
   xwininfo -id "$main" | awk '/Absolute upper-left Y:/{print $4}'
 }
+
+# start_update_proxy WORK FILE [STALL_FLAG]: a forward proxy of ours (update_proxy.py) that
+# answers the catalogue address of the main window's design with FILE. Sets CATALOGUE_URL,
+# PROXY_PID and PROXY_PORT; the proxy logs to WORK/proxy.log.
+start_update_proxy() {
+  local work=$1
+  shift
+  local here
+  here=$(dirname "${BASH_SOURCE[0]}")
+  CATALOGUE_URL=$(sed -n 's/^Text = //p' "$here/../../app/forms/frmMain.form")
+  [ -n "$CATALOGUE_URL" ] || fail "no catalogue address in the main window's design"
+  python3 "$here/update_proxy.py" "$CATALOGUE_URL" "$@" >"$work/port" 2>"$work/proxy.log" &
+  PROXY_PID=$!
+  wait_for 5 test -s "$work/port" || fail "the proxy did not start"
+  PROXY_PORT=$(cat "$work/port")
+}
+
+# click_update TOP: Update sits at 1080, 4200 twips, 1575 x 300; its middle is 124, 290
+# pixels into the main window whose top is TOP.
+click_update() { xdotool mousemove 124 $(($1 + 290)) click 1; }

@@ -17,15 +17,10 @@ cp "$program" "$work/program/"
 printf 'Old title==>http://127.0.0.1/old.ogg\r\n' >"$work/program/kelsor.dll"
 printf 'New title==>http://127.0.0.1/new.ogg\r\nSecond new title==>http://127.0.0.1/second.ogg\r\n' >"$work/new.dll"
 
-catalogue_url=$(sed -n 's/^Text = //p' "$here/../../app/forms/frmMain.form")
-[ -n "$catalogue_url" ] || fail "no catalogue address in the main window's design"
-python3 "$here/update_proxy.py" "$catalogue_url" "$work/new.dll" >"$work/port" 2>"$work/proxy.log" &
-PROXY_PID=$!
-wait_for 5 test -s "$work/port" || fail "the proxy did not start"
-port=$(cat "$work/port")
+start_update_proxy "$work" "$work/new.dll"
 
 start_display
-env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$port" QT_QPA_PLATFORM=xcb \
+env -u no_proxy -u NO_PROXY http_proxy="http://127.0.0.1:$PROXY_PORT" QT_QPA_PLATFORM=xcb \
   "$work/program/$(basename "$program")" >"$work/program.log" 2>&1 &
 APP_PID=$!
 
@@ -33,18 +28,16 @@ wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown
 top=$(slide_main_into_view)
 sleep 0.3
 
-# Update sits at 1080, 4200 twips, 1575 x 300: its middle is 124, 290 pixels into the window.
-click_update() { xdotool mousemove 124 $((top + 290)) click 1; }
-click_update
+click_update "$top"
 sleep 0.3
 window_exists "Success" && fail "the first click downloaded instead of arming"
-click_update
+click_update "$top"
 
 wait_for 10 window_exists "Success" || fail "no Success box; proxy said: $(cat "$work/proxy.log")"
 cmp -s "$work/new.dll" "$work/program/kelsor.dll" || fail "the program folder does not hold the new catalogue"
 leftovers=$(find "$work/program" -name '.kelsor.dll.part-*' | wc -l)
 [ "$leftovers" -eq 0 ] || fail "a part file was left behind"
-grep -q "GET $catalogue_url" "$work/proxy.log" || fail "the request did not go to the catalogue address"
+grep -q "GET $CATALOGUE_URL" "$work/proxy.log" || fail "the request did not go to the catalogue address"
 
 box=$(xdotool search --onlyvisible --name '^Success$' | head -n 1)
 xdotool windowfocus --sync "$box" key Return
