@@ -55,6 +55,8 @@ std::optional<mpris::Track> MediaControls::Playing() const
     case host::PlaybackState::Connecting:
     case host::PlaybackState::Buffering:
     case host::PlaybackState::Playing:
+    case host::PlaybackState::Paused:
+    case host::PlaybackState::Reconnecting:
         return m_track;
     case host::PlaybackState::Stopped:
     case host::PlaybackState::Finished:

@@ -199,7 +199,7 @@ void GstPlaybackEngine::report(PlaybackState state, int percent, const QString& 
     emit stateChanged(state, percent, message);
 }
 
-void GstPlaybackEngine::Open(const QString& uri)
+void GstPlaybackEngine::Open(const QString& uri, qint64 /*startMs*/)
 {
     m_startRetried = false;
     start(uri);

@@ -21,7 +21,7 @@ public:
     explicit GstPlaybackEngine(const QString& audioSink = {});
     ~GstPlaybackEngine() override;
 
-    void Open(const QString& uri) override;
+    void Open(const QString& uri, qint64 startMs = 0) override;
     void Close() override;
     qint64 PositionMs() const override;
 

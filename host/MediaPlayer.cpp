@@ -104,6 +104,10 @@ QString MediaPlayer::StatusText() const
         const qint64 position = m_engine->PositionMs();
         return position >= 0 ? tr("Playing  %1").arg(clock(position)) : tr("Playing");
     }
+    case PlaybackState::Paused:
+        return tr("Paused");
+    case PlaybackState::Reconnecting:
+        return tr("Reconnecting…");
     case PlaybackState::Finished:
         return tr("Finished");
     case PlaybackState::Failed:

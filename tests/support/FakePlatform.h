@@ -15,7 +15,10 @@ namespace testsupport {
 // Remembers what the player was told, and can pretend to reach any state.
 class RecordingEngine : public host::PlaybackEngine {
 public:
-    void Open(const QString& uri) override { calls << QStringLiteral("open ") + uri; }
+    void Open(const QString& uri, qint64 startMs = 0) override
+    {
+        calls << QStringLiteral("open ") + uri + (startMs ? QStringLiteral(" at %1").arg(startMs) : QString());
+    }
     void Close() override { calls << QStringLiteral("close"); }
     qint64 PositionMs() const override { return position; }
     void Report(host::PlaybackState state, int percent = 0, const QString& message = {})
