@@ -1,5 +1,6 @@
 #include "FileSystem.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace host {
@@ -17,6 +18,15 @@ bool FindNormalFile(const QString& path)
 {
     const QFileInfo info(NativePath(path));
     return info.exists() && info.isFile() && !info.isHidden();
+}
+
+QString StateFolder()
+{
+    // A relative value is invalid by the rule and must be ignored, not resolved.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(base + QStringLiteral("/vanupelro"));
 }
 
 } // namespace host

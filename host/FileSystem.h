@@ -11,4 +11,9 @@ bool FindNormalFile(const QString& path);
 // The platform builds paths with both separators; on this system both mean '/'.
 QString NativePath(QString path);
 
+// Where this program keeps its state between runs (listening positions, volume), after the
+// XDG base-directory rule: $XDG_STATE_HOME when it is absolute, else $HOME/.local/state.
+// Not created here.
+QString StateFolder();
+
 } // namespace host
