@@ -16,10 +16,16 @@ MediaControls::MediaControls(frmMain& main)
 {
     if (!m_service->Register(host::CurrentPlatform().SessionBusAddress()))
         return;
-    connect(m_main.wmpr, &host::MediaPlayer::stateChanged, this, [this] {
+    const auto changed = [this] {
         TrackAddress();
         m_service->PlayerChanged();
-    });
+    };
+    host::MediaPlayer* player = m_main.wmpr;
+    connect(player, &host::MediaPlayer::stateChanged, this, changed);
+    connect(player, &host::MediaPlayer::mediaChanged, this, changed);
+    connect(player, &host::MediaPlayer::volumeChanged, this, changed);
+    connect(player, &host::MediaPlayer::rateChanged, this, changed);
+    connect(player, &host::MediaPlayer::seeked, this, [this](qint64 ms) { m_service->PlayerSeeked(ms * 1000); });
     connect(m_main.rLista->selectionModel(), &QItemSelectionModel::selectionChanged, m_service,
             &mpris::Service::PlayerChanged);
 }
@@ -29,9 +35,23 @@ MediaControls::~MediaControls() = default;
 // A key press with nothing selected must not bring up a box over whatever the user does.
 void MediaControls::Play()
 {
-    if (CanPlay())
-        m_main.PlaySelected();
+    if (IsPaused())
+        m_main.wmpr->Resume();
+    else
+        m_main.PlaySelectedIfAny();
 }
+
+void MediaControls::Pause() { m_main.wmpr->Pause(); }
+
+void MediaControls::PlayPause()
+{
+    if (!m_main.wmpr->TogglePause())
+        m_main.PlaySelectedIfAny();
+}
+
+void MediaControls::SeekBy(qint64 offsetUs) { m_main.wmpr->SeekBy(offsetUs / 1000); }
+
+void MediaControls::SetPosition(qint64 positionUs) { m_main.wmpr->SeekTo(positionUs / 1000); }
 
 void MediaControls::Stop() { m_main.bbStop_Click(); }
 
@@ -43,11 +63,25 @@ void MediaControls::Raise()
 
 void MediaControls::Quit() { m_main.Image1_Click(); }
 
-bool MediaControls::CanPlay() const
+bool MediaControls::CanPlay() const { return IsPaused() || m_main.HasSelectedTitle(); }
+
+bool MediaControls::CanPause() const
 {
-    const int index = m_main.rLista->ListIndex();
-    return index >= 0 && index < m_main.CatalogueUrls.size();
+    const host::PlaybackState state = m_main.wmpr->State();
+    return state == host::PlaybackState::Playing || state == host::PlaybackState::Buffering
+        || state == host::PlaybackState::Paused || state == host::PlaybackState::Reconnecting;
 }
+
+bool MediaControls::CanSeek() const { return m_main.wmpr->CanSeek(); }
+
+bool MediaControls::IsPaused() const { return m_main.wmpr->State() == host::PlaybackState::Paused; }
+
+double MediaControls::Volume() const { return m_main.wmpr->Volume(); }
+void MediaControls::SetVolume(double volume) { m_main.wmpr->setVolume(volume); }
+double MediaControls::Rate() const { return m_main.wmpr->Rate(); }
+void MediaControls::SetRate(double rate) { m_main.wmpr->setRate(rate); }
+double MediaControls::MinimumRate() const { return host::MediaPlayer::MinimumRate; }
+double MediaControls::MaximumRate() const { return host::MediaPlayer::MaximumRate; }
 
 std::optional<mpris::Track> MediaControls::Playing() const
 {
@@ -57,7 +91,12 @@ std::optional<mpris::Track> MediaControls::Playing() const
     case host::PlaybackState::Playing:
     case host::PlaybackState::Paused:
     case host::PlaybackState::Reconnecting:
-        return m_track;
+    {
+        mpris::Track track = m_track;
+        const qint64 duration = m_main.wmpr->DurationMs();
+        track.lengthUs = duration >= 0 ? duration * 1000 : -1;
+        return track;
+    }
     case host::PlaybackState::Stopped:
     case host::PlaybackState::Finished:
     case host::PlaybackState::Failed:
@@ -78,7 +117,8 @@ void MediaControls::TrackAddress()
     int number = m_main.rLista->ListIndex();
     if (number < 0 || number >= m_main.CatalogueUrls.size() || m_main.CatalogueUrls[number] != address)
         number = int(m_main.CatalogueUrls.indexOf(address));
-    m_track = mpris::Track{number, number >= 0 ? m_main.rLista->List(number) : QString(), address};
+    m_track = mpris::Track{number, number >= 0 ? m_main.rLista->List(number) : QString(),
+                           host::MediaPlayer::ResolveAddress(address, host::AppPath())};
 }
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include "Catalogue.h"
 #include "Forms.h"
+#include "Listening.h"
 #include "MediaControls.h"
 #include "Module1.h"
 
@@ -56,11 +57,12 @@ frmMain::frmMain(Forms& forms)
       Label1(placeControl<host::Label>(*this, "Label1")),
       Image2(placeControl<host::Image>(*this, "Image2")),
       Image3(placeControl<host::Image>(*this, "Image3")),
-      m_forms(forms)
+      m_forms(forms),
+      m_listening(new Listening(*this))
 {
     ApplyStackingAndTabOrder();
     connect(rLista, &host::ListBox::DblClick, this, &frmMain::rLista_DblClick);
-    connect(rLista, &host::ListBox::EnterPressed, this, &frmMain::PlaySelected);
+    connect(rLista, &host::ListBox::EnterPressed, this, &frmMain::PlaySelectedIfAny);
     connect(bbStop, &button::PelroButton::Click, this, &frmMain::bbStop_Click);
     connect(Image1, &host::Image::Click, this, &frmMain::Image1_Click);
     connect(Image2, &host::Image::Click, this, &frmMain::Image2_Click);
@@ -83,8 +85,10 @@ void frmMain::LoadCatalogue()
 {
     CatalogueUrls = QStringList{QString()};
     std::optional<Catalogue> catalogue = ReadCatalogue(host::AppPath() + QStringLiteral("/kelsor.dll"));
-    if (!catalogue)
+    if (!catalogue) {
+        rLista->setPlaceholder(tr("The catalogue is missing. Update fetches it."));
         return;
+    }
     CatalogueUrls = std::move(catalogue->urls);
     rLista->SetItems(catalogue->titles);
 }
@@ -106,8 +110,22 @@ void frmMain::PlaySelected()
         const int index = rLista->ListIndex();
         if (index < 0 || index >= CatalogueUrls.size())
             throw host::RuntimeError(host::errors::SubscriptOutOfRange, "Subscript out of range");
+        wmpr->setTitle(rLista->List(index));
+        m_listening->BeforePlay(CatalogueUrls[index]);
         wmpr->setURL(CatalogueUrls[index]);
     });
+}
+
+bool frmMain::HasSelectedTitle() const
+{
+    const int index = rLista->ListIndex();
+    return index >= 0 && index < rLista->ListCount();
+}
+
+void frmMain::PlaySelectedIfAny()
+{
+    if (HasSelectedTitle())
+        PlaySelected();
 }
 
 void frmMain::rLista_DblClick() { PlaySelected(); }

@@ -24,6 +24,7 @@ class OmbrelXPTaskBar;
 namespace app {
 
 class Forms;
+class Listening;
 
 // The working window: the catalogue list, the player and its Stop button, the catalogue
 // update, and the Close and About hot spots.
@@ -34,6 +35,10 @@ public:
 
     // Plays the list's selected entry; any failure ends in "Check Internet Connection.".
     void PlaySelected();
+    // Plays the selected title if there is one; nothing otherwise (a key, a click on the
+    // strip's mark: no box over whatever the user does).
+    void PlaySelectedIfAny();
+    bool HasSelectedTitle() const;
 
     // Element i is the media address of list entry i; one more, empty, at the end.
     QStringList CatalogueUrls;
@@ -67,6 +72,7 @@ private:
     void Guarded(Steps&& steps);
 
     Forms& m_forms;
+    Listening* m_listening; // a child
     friend class MediaControls; // plays and stops as the list and the Stop button do
 };
 

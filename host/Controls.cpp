@@ -80,11 +80,28 @@ void ListBox::setListIndex(int index)
 
 QString ListBox::List(int index) const { return m_model.index(index).data().toString(); }
 
+void ListBox::setPlaceholder(const QString& text)
+{
+    m_placeholder = text;
+    viewport()->update();
+}
+
 void ListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit DblClick();
+}
+
+void ListBox::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    if (m_placeholder.isEmpty() || m_model.rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(4, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     m_placeholder);
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event)

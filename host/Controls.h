@@ -29,8 +29,12 @@ public:
     int ListIndex() const;
     void setListIndex(int index);
     QString List(int index) const;
+    // One line shown in the list's place while it is empty; empty for none.
+    void setPlaceholder(const QString& text);
+    QString Placeholder() const { return m_placeholder; }
 
 signals:
+    // A double-click on an entry; one on the empty area is nobody's.
     void DblClick();
     // Return or Enter on the list.
     void EnterPressed();
@@ -38,9 +42,11 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QStringListModel m_model;
+    QString m_placeholder;
 };
 
 class TextBox : public QLineEdit {

@@ -47,39 +47,41 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
     Q_PROPERTY(double Volume READ Volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ Position)
-    Q_PROPERTY(double MinimumRate READ Rate)
-    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(double MinimumRate READ MinimumRate)
+    Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(bool CanGoNext READ No)
     Q_PROPERTY(bool CanGoPrevious READ No)
     Q_PROPERTY(bool CanPlay READ CanPlay)
-    Q_PROPERTY(bool CanPause READ No)
-    Q_PROPERTY(bool CanSeek READ No)
+    Q_PROPERTY(bool CanPause READ CanPause)
+    Q_PROPERTY(bool CanSeek READ CanSeek)
     Q_PROPERTY(bool CanControl READ Yes)
 public:
     explicit PlayerAdaptor(Service& service);
 
     QString PlaybackStatus() const;
-    double Rate() const { return 1.0; }
-    void setRate(double) {}
+    double Rate() const;
+    void setRate(double rate);
+    double MinimumRate() const;
+    double MaximumRate() const;
     QVariantMap Metadata() const;
-    // The player's fixed volume: half, on a cubic scale.
-    double Volume() const { return 0.5; }
-    void setVolume(double) {}
+    double Volume() const;
+    void setVolume(double volume);
     qlonglong Position() const;
     bool CanPlay() const;
+    bool CanPause() const;
+    bool CanSeek() const;
     bool No() const { return false; }
     bool Yes() const { return true; }
 
 public slots:
     void Play();
-    // Without pause, the nearest thing: a playing title stops, a stopped player plays.
     void PlayPause();
     void Stop();
-    void Pause() {}
+    void Pause();
     void Next() {}
     void Previous() {}
-    void Seek(qlonglong) {}
-    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void Seek(qlonglong Offset);
+    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
     void OpenUri(const QString&) {}
 
 signals:

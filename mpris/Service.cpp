@@ -18,9 +18,14 @@ const QString NoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrac
 
 QVariantMap Announced(const Service& service)
 {
+    const Player& player = service.Target();
     return {{QStringLiteral("PlaybackStatus"), service.PlaybackStatus()},
             {QStringLiteral("Metadata"), service.Metadata()},
-            {QStringLiteral("CanPlay"), service.Target().CanPlay()}};
+            {QStringLiteral("CanPlay"), player.CanPlay()},
+            {QStringLiteral("CanPause"), player.CanPause()},
+            {QStringLiteral("CanSeek"), player.CanSeek()},
+            {QStringLiteral("Volume"), player.Volume()},
+            {QStringLiteral("Rate"), player.Rate()}};
 }
 
 // Metadata holds object paths, which plain variant comparison does not see into.
@@ -95,7 +100,21 @@ bool Service::Register(const QString& busAddress)
 
 QString Service::PlaybackStatus() const
 {
-    return m_player.Playing() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+    if (!m_player.Playing())
+        return QStringLiteral("Stopped");
+    return m_player.IsPaused() ? QStringLiteral("Paused") : QStringLiteral("Playing");
+}
+
+QString Service::TrackId(const Track& track)
+{
+    return track.number >= 0 ? QStringLiteral("/net/vanupelro/VanuPelro/Track/%1").arg(track.number)
+                             : QStringLiteral("/net/vanupelro/VanuPelro/Track/Unlisted");
+}
+
+void Service::PlayerSeeked(qint64 positionUs)
+{
+    if (IsRegistered())
+        emit Seeked(positionUs);
 }
 
 QVariantMap Service::Metadata() const
@@ -103,12 +122,12 @@ QVariantMap Service::Metadata() const
     const std::optional<Track> track = m_player.Playing();
     if (!track)
         return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(NoTrack))}};
-    const QString id = track->number >= 0 ? QStringLiteral("/net/vanupelro/VanuPelro/Track/%1").arg(track->number)
-                                          : QStringLiteral("/net/vanupelro/VanuPelro/Track/Unlisted");
-    QVariantMap metadata{{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(id))},
+    QVariantMap metadata{{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId(*track)))},
                          {QStringLiteral("xesam:title"), track->title}};
     if (!track->url.isEmpty())
         metadata.insert(QStringLiteral("xesam:url"), track->url);
+    if (track->lengthUs >= 0)
+        metadata.insert(QStringLiteral("mpris:length"), qlonglong(track->lengthUs));
     return metadata;
 }
 

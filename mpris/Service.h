@@ -26,6 +26,10 @@ public:
 
     // Tells listeners what changed since the last call, if anything.
     void PlayerChanged();
+    // Tells listeners the position jumped (a seek), which they do not learn otherwise.
+    void PlayerSeeked(qint64 positionUs);
+
+    static QString TrackId(const Track& track);
 
     Player& Target() const { return m_player; }
     QString DesktopEntry() const { return m_desktopEntry; }
@@ -39,6 +43,9 @@ public:
     {
         QMetaObject::invokeMethod(this, std::forward<Request>(request), Qt::QueuedConnection);
     }
+
+signals:
+    void Seeked(qlonglong positionUs);
 
 private:
     void EmitPropertiesChanged(const QVariantMap& changed);

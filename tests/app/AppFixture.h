@@ -20,6 +20,8 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         platform.programFolder = folder.path();
+        // Listening positions and volume go to a state folder of the test's own.
+        qputenv("XDG_STATE_HOME", folder.filePath(QStringLiteral("state")).toUtf8());
         host::Form::SetLastUnloadHandler([this] { ++programEnded; });
     }
 

@@ -93,11 +93,23 @@ TEST_F(MainWindowTest, EmptyAddressStopsAndPlaysNothingSilently)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(MainWindowTest, NothingSelectedStopsPlaybackThenSaysCheckConnection)
+// No title under the pointer: there is nothing to play and nothing wrong with the connection.
+TEST_F(MainWindowTest, DoubleClickWithNoTitleUnderItDoesNothing)
 {
     Open(Catalogue);
     DoubleClickEmptyArea();
     ASSERT_EQ(main->rLista->ListIndex(), -1);
+    QTest::keyClick(main->rLista, Qt::Key_Return);
+    EXPECT_TRUE(engine->calls.isEmpty());
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MainWindowTest, SelectionOutsideTheCatalogueStillSaysCheckConnection)
+{
+    Open(Catalogue);
+    main->rLista->setListIndex(1);
+    main->CatalogueUrls = QStringList{QString()}; // the addresses went, the titles stayed
+    main->PlaySelected();
     EXPECT_EQ(engine->calls, QStringList{"close"});
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, QStringLiteral("Check Internet Connection."));
@@ -105,11 +117,15 @@ TEST_F(MainWindowTest, NothingSelectedStopsPlaybackThenSaysCheckConnection)
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Vanu Pelro"));
 }
 
-TEST_F(MainWindowTest, MissingCatalogueLeavesAnEmptyListAndNoMessage)
+TEST_F(MainWindowTest, MissingCatalogueSaysSoInTheListAndDoubleClickDoesNothing)
 {
     forms.ShowMain();
-    EXPECT_EQ(forms.Main()->rLista->ListCount(), 0);
-    EXPECT_EQ(forms.Main()->CatalogueUrls, QStringList{QString()});
+    main = forms.Main();
+    EXPECT_EQ(main->rLista->ListCount(), 0);
+    EXPECT_EQ(main->CatalogueUrls, QStringList{QString()});
+    EXPECT_EQ(main->rLista->Placeholder(), QStringLiteral("The catalogue is missing. Update fetches it."));
+    DoubleClickEmptyArea();
+    EXPECT_TRUE(platform.engines.front()->calls.isEmpty());
     EXPECT_TRUE(platform.messages.empty());
 }
 

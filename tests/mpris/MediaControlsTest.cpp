@@ -16,6 +16,7 @@
 #include <QDBusPendingReply>
 #include <QProcess>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -31,6 +32,7 @@ class ChangeRecorder : public QObject {
     Q_OBJECT
 public:
     QList<QVariantMap> changes;
+    QList<qlonglong> seeks;
 
 public slots:
     void onChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
@@ -38,6 +40,7 @@ public slots:
         if (interface == PlayerInterface)
             changes << changed;
     }
+    void onSeeked(qlonglong position) { seeks << position; }
 };
 
 QVariantMap Unwrap(const QVariant& value) { return qdbus_cast<QVariantMap>(value.value<QDBusArgument>()); }
@@ -125,7 +128,7 @@ const QByteArray Catalogue = "First==>http://127.0.0.1/first.ogg\r\n"
                              "Second==>http://127.0.0.1/shared.ogg\r\n"
                              "Same address==>http://127.0.0.1/shared.ogg\r\n";
 
-TEST_F(MediaControlsTest, AnswersAsAPlayerThatCanOnlyPlayAndStop)
+TEST_F(MediaControlsTest, AnswersAsAPlayerWithNothingOpen)
 {
     Open(Catalogue);
     EXPECT_EQ(Get(Root, "Identity").toString(), QStringLiteral("Vanu Pelro"));
@@ -137,7 +140,9 @@ TEST_F(MediaControlsTest, AnswersAsAPlayerThatCanOnlyPlayAndStop)
         EXPECT_FALSE(Get(PlayerInterface, property).toBool()) << property;
     EXPECT_TRUE(Get(PlayerInterface, "CanControl").toBool());
     EXPECT_EQ(Get(PlayerInterface, "Rate").toDouble(), 1.0);
-    EXPECT_EQ(Get(PlayerInterface, "MaximumRate").toDouble(), 1.0);
+    EXPECT_EQ(Get(PlayerInterface, "MinimumRate").toDouble(), 0.75);
+    EXPECT_EQ(Get(PlayerInterface, "MaximumRate").toDouble(), 2.0);
+    EXPECT_EQ(Get(PlayerInterface, "Volume").toDouble(), 0.5);
     EXPECT_EQ(Get(PlayerInterface, "Position").toLongLong(), 0);
     EXPECT_EQ(Status(), QStringLiteral("Stopped"));
     EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
@@ -146,7 +151,7 @@ TEST_F(MediaControlsTest, AnswersAsAPlayerThatCanOnlyPlayAndStop)
     const QDBusMessage loop = Call("org.freedesktop.DBus.Properties", "Get", {PlayerInterface, "LoopStatus"});
     EXPECT_EQ(loop.type(), QDBusMessage::ErrorMessage) << "no loop mode is offered";
 
-    // Requests the player cannot honour change nothing.
+    // Requests that need an open title, or that the player cannot honour, change nothing.
     for (const char* method : {"Pause", "Next", "Previous"})
         EXPECT_EQ(Call(PlayerInterface, method).type(), QDBusMessage::ReplyMessage) << method;
     Call(PlayerInterface, "Seek", {qlonglong(5'000'000)});
@@ -190,23 +195,100 @@ TEST_F(MediaControlsTest, PlayStartsTheSelectedTitleAndStopClosesIt)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(MediaControlsTest, PlayPauseStopsWhatPlaysAndPlaysWhenStopped)
+TEST_F(MediaControlsTest, PlayPausePausesAndResumesAndPlaysWhenStopped)
 {
     Open(Catalogue);
     Select(1);
     Player("PlayPause");
     EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/shared.ogg"}));
     engine->Report(host::PlaybackState::Playing);
+    EXPECT_TRUE(Get(PlayerInterface, "CanPause").toBool());
 
     engine->calls.clear();
     Player("PlayPause");
-    EXPECT_EQ(engine->calls, QStringList{"close"});
+    engine->Report(host::PlaybackState::Paused);
+    EXPECT_EQ(Status(), QStringLiteral("Paused"));
+    EXPECT_EQ(Metadata().value("xesam:title").toString(), QStringLiteral("Second"));
+    Player("PlayPause");
+    engine->Report(host::PlaybackState::Playing);
+    Player("Pause");
+    engine->Report(host::PlaybackState::Paused);
+    Player("Play");
+    EXPECT_EQ(engine->calls, (QStringList{"pause", "resume", "pause", "resume"}));
 
     // A title that ended or failed is not playing: the key starts it again.
     engine->Report(host::PlaybackState::Failed, 0, "gone");
     engine->calls.clear();
     Player("PlayPause");
     EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/shared.ogg"}));
+}
+
+TEST_F(MediaControlsTest, SeekAndSetPositionMoveWithinTheTrackAndAreAnnounced)
+{
+    Open(Catalogue);
+    Select(0);
+    Player("Play");
+    engine->position = 100'000;
+    engine->ReportMedia(600'000, true);
+    engine->Report(host::PlaybackState::Playing);
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("mpris:length").toLongLong(), 600'000'000);
+    EXPECT_TRUE(Get(PlayerInterface, "CanSeek").toBool());
+    const QString track = metadata.value("mpris:trackid").value<QDBusObjectPath>().path();
+
+    ASSERT_TRUE(Desktop().connect(QString(), Path, PlayerInterface, QStringLiteral("Seeked"), &recorder,
+                                  SLOT(onSeeked(qlonglong))));
+    engine->calls.clear();
+    Call(PlayerInterface, "Seek", {qlonglong(30'000'000)});
+    Call(PlayerInterface, "SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(60'000'000)});
+    // Another track's id, or a place past the end: ignored, as media controls expect.
+    Call(PlayerInterface, "SetPosition",
+         {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/net/vanupelro/VanuPelro/Track/1"))), qlonglong(1)});
+    Call(PlayerInterface, "SetPosition", {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(700'000'000)});
+    EXPECT_EQ(engine->calls, (QStringList{"seek 130000", "seek 60000"}));
+
+    engine->ReportSeeked(60'000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.seeks.isEmpty(); }));
+    EXPECT_EQ(recorder.seeks.front(), 60'000'000);
+    EXPECT_EQ(Get(PlayerInterface, "Position").toLongLong(), 60'000'000);
+}
+
+TEST_F(MediaControlsTest, VolumeAndRateWritesTakeEffect)
+{
+    Open(Catalogue);
+    const auto set = [&](const char* property, double value) {
+        Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+             {PlayerInterface, QString::fromLatin1(property), QVariant::fromValue(QDBusVariant(value))});
+        QCoreApplication::processEvents();
+    };
+    set("Volume", 0.9);
+    EXPECT_DOUBLE_EQ(engine->volume, 0.9);
+    EXPECT_DOUBLE_EQ(Get(PlayerInterface, "Volume").toDouble(), 0.9);
+    set("Volume", 3.0);
+    EXPECT_DOUBLE_EQ(engine->volume, 1.0);
+    set("Rate", 1.5);
+    EXPECT_DOUBLE_EQ(engine->rate, 1.5);
+    set("Rate", 5.0);
+    EXPECT_DOUBLE_EQ(Get(PlayerInterface, "Rate").toDouble(), 2.0);
+
+    // Rate 0 is a pause to the desktop.
+    Select(0);
+    Player("Play");
+    engine->Report(host::PlaybackState::Playing);
+    engine->calls.clear();
+    set("Rate", 0.0);
+    EXPECT_EQ(engine->calls, QStringList{"pause"});
+    EXPECT_DOUBLE_EQ(engine->rate, 2.0);
+}
+
+TEST_F(MediaControlsTest, ALocalRecordingIsGivenAsAFullAddress)
+{
+    Open("Local==>media/welcome.ogg\r\n");
+    Select(0);
+    Player("Play");
+    engine->Report(host::PlaybackState::Playing);
+    EXPECT_EQ(Metadata().value("xesam:url").toString(),
+              QUrl::fromLocalFile(folder.filePath(QStringLiteral("media/welcome.ogg"))).toString(QUrl::FullyEncoded));
 }
 
 TEST_F(MediaControlsTest, TitleIsTheOnePlayedWhenTwoShareAnAddress)
@@ -236,13 +318,14 @@ TEST_F(MediaControlsTest, ChangesAreAnnouncedOnceEach)
     EXPECT_EQ(changed.value("PlaybackStatus").toString(), QStringLiteral("Playing"));
     EXPECT_EQ(Unwrap(changed.value("Metadata")).value("xesam:title").toString(), QStringLiteral("First"));
 
-    // Buffering and playing are the same to the desktop: nothing new to say.
+    // Once the media flows it can pause; buffering and playing are the same to the desktop.
     engine->Report(host::PlaybackState::Buffering, 40);
     engine->Report(host::PlaybackState::Playing);
     engine->Report(host::PlaybackState::Finished);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.changes.size() >= 2; }));
+    EXPECT_EQ(recorder.changes.takeFirst(), (QVariantMap{{"CanPause", true}}));
     changed = recorder.changes.takeFirst();
-    EXPECT_EQ(changed.keys(), (QStringList{"Metadata", "PlaybackStatus"}));
+    EXPECT_EQ(changed.keys(), (QStringList{"CanPause", "Metadata", "PlaybackStatus"}));
     EXPECT_EQ(changed.value("PlaybackStatus").toString(), QStringLiteral("Stopped"));
     QTest::qWait(50);
     EXPECT_TRUE(recorder.changes.isEmpty());

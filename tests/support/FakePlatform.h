@@ -20,14 +20,40 @@ public:
         calls << QStringLiteral("open ") + uri + (startMs ? QStringLiteral(" at %1").arg(startMs) : QString());
     }
     void Close() override { calls << QStringLiteral("close"); }
+    void Pause() override { calls << QStringLiteral("pause"); }
+    void Resume() override { calls << QStringLiteral("resume"); }
+    bool Seek(qint64 ms) override
+    {
+        calls << QStringLiteral("seek %1").arg(ms);
+        return seekable;
+    }
+    bool CanSeek() const override { return seekable; }
     qint64 PositionMs() const override { return position; }
+    qint64 DurationMs() const override { return duration; }
+    void SetVolume(double value) override { volume = value; }
+    void SetRate(double value) override { rate = value; }
     void Report(host::PlaybackState state, int percent = 0, const QString& message = {})
     {
         emit stateChanged(state, percent, message);
     }
+    void ReportMedia(qint64 durationMs, bool canSeek)
+    {
+        duration = durationMs;
+        seekable = canSeek;
+        emit mediaChanged();
+    }
+    void ReportSeeked(qint64 ms)
+    {
+        position = ms;
+        emit seeked(ms);
+    }
 
     QStringList calls;
     qint64 position = -1;
+    qint64 duration = -1;
+    bool seekable = false;
+    double volume = -1;
+    double rate = 1;
 };
 
 struct OpacityCall {
