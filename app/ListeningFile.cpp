@@ -126,24 +126,23 @@ std::optional<ListeningSnapshot> ParseListening(const QByteArray& text, int most
         || wholeNumber(root.value(QLatin1String("version")), 0) != FormatVersion || !volume || !titles.isArray())
         return std::nullopt;
 
+    const QJsonArray list = titles.toArray();
     std::vector<ParsedPlace> parsed;
-    for (const QJsonValue& value : titles.toArray()) {
+    parsed.reserve(list.size());
+    for (const QJsonValue& value : list) {
         auto place = parsePlace(value);
         if (!place)
             return std::nullopt;
         parsed.push_back(std::move(*place));
     }
-    // Oldest first, so later (more recent) entries win and get the higher recency.
-    std::stable_sort(parsed.begin(), parsed.end(),
-                     [](const ParsedPlace& a, const ParsedPlace& b) { return a.place.heardAtMs < b.place.heardAtMs; });
-    const auto keepFrom = parsed.size() > size_t(mostTitles) ? parsed.end() - mostTitles : parsed.begin();
-
+    // The file lists the most recent first. Its order, not the times beside it, says what was
+    // heard last: a wall clock can be set back.
     ListeningSnapshot state;
     state.volume = *volume;
-    quint64 recency = 1;
-    for (auto it = keepFrom; it != parsed.end(); ++it) {
-        it->place.recency = recency++;
-        state.places.insert(it->url, it->place);
+    const qsizetype kept = std::min<qsizetype>(qsizetype(parsed.size()), mostTitles);
+    for (qsizetype i = kept - 1; i >= 0; --i) {
+        parsed[i].place.recency = quint64(kept - i);
+        state.places.insert(parsed[i].url, parsed[i].place);
     }
     return state;
 }
