@@ -35,6 +35,7 @@ bool hasScheme(const QString& url)
 
 constexpr int NoticeMs = 3000;
 constexpr int StripHeight = 24; // the part above the list
+constexpr int MarkWidth = 18;
 const QString Dash = QStringLiteral(" \u2014 ");
 
 bool IsOpen(PlaybackState state)
@@ -373,6 +374,29 @@ void MediaPlayer::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+// Drawn, not taken from a font: the mark shows what a click on it does.
+void MediaPlayer::drawMark(QPainter& painter, const QColor& colour) const
+{
+    const QRect box(8, 5, 10, 10);
+    if (m_state == PlaybackState::Failed) {
+        painter.setPen(colour);
+        painter.drawText(box, Qt::AlignCenter, QStringLiteral("!"));
+        return;
+    }
+    if (m_state == PlaybackState::Paused || !HasMedia()) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        const QPointF triangle[] = {box.topLeft(), QPointF(box.right() + 1, box.center().y() + 0.5), box.bottomLeft() + QPointF(0, 1)};
+        painter.drawPolygon(triangle, 3);
+        painter.restore();
+        return;
+    }
+    painter.fillRect(QRect(box.left() + 1, box.top(), 3, box.height()), colour);
+    painter.fillRect(QRect(box.left() + 6, box.top(), 3, box.height()), colour);
+}
+
 void MediaPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -384,18 +408,13 @@ void MediaPlayer::paintEvent(QPaintEvent*)
     QFont f = font();
     f.setPixelSize(12);
     painter.setFont(f);
-    painter.setPen(accent);
-    // The mark shows what a click on it does.
-    const QString glyph = m_state == PlaybackState::Failed ? QStringLiteral("!")
-        : m_state == PlaybackState::Paused || !HasMedia()   ? QStringLiteral("\u25B6")
-                                                            : QStringLiteral("\u275A\u275A");
-    painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, glyph);
+    drawMark(painter, accent);
 
     const Line line = statusLine();
     const QString time = joined({line.time, m_sideNote});
     const QFontMetrics metrics = painter.fontMetrics();
     const int timeWidth = time.isEmpty() ? 0 : metrics.horizontalAdvance(time) + 8;
-    const QRect leadBox = row.adjusted(18, 0, -timeWidth, 0);
+    const QRect leadBox = row.adjusted(MarkWidth, 0, -timeWidth, 0);
     painter.setPen(text);
     const QString lead = m_notice.isEmpty() ? line.lead : m_notice;
     painter.drawText(leadBox, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(lead, Qt::ElideRight, leadBox.width()));

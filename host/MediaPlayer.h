@@ -10,6 +10,7 @@
 #include <optional>
 
 class QKeyEvent;
+class QPainter;
 
 namespace host {
 
@@ -101,6 +102,7 @@ private:
     void announceLeaving();
     void applyVolume();
     QRect markRect() const;
+    void drawMark(QPainter& painter, const QColor& colour) const;
     QRect progressRect() const;
     bool onProgressLine(QPoint point) const;
     qint64 positionAt(int x) const;
