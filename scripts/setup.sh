@@ -23,6 +23,8 @@ packages=(
   clang-14 libclang-rt-14-dev
   # install checks: desktop entry and AppStream validators; media controls: a private session bus
   desktop-file-utils appstream dbus-daemon dbus-bin
+  # media controls: a real client of them
+  playerctl
 )
 
 missing=()
