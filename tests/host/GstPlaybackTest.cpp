@@ -2,14 +2,21 @@
 
 #include "support/LocalHttpServer.h"
 
+#include "host/GstPipelineThread.h"
 #include "host/GstPlaybackEngine.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -20,20 +27,83 @@ struct Report {
     int percent = 0;
 };
 
-class GstPlaybackTest : public ::testing::TestWithParam<const char*> {
-protected:
-    GstPlaybackTest()
+// A minute of noise (which keeps a variable bit rate varying) in each format a seek has to cope with, made once per run.
+class Recordings {
+public:
+    static const Recordings& Get()
     {
-        server.serveDirectory(VANUPELRO_MEDIA_DIR);
+        static const Recordings recordings;
+        return recordings;
+    }
+    QString folder() const { return m_folder.path(); }
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+    qint64 size(const QString& name) const { return QFileInfo(path(name)).size(); }
+
+    static constexpr qint64 LengthMs = 60'000;
+
+private:
+    Recordings()
+    {
+        host::GstPlaybackEngine::InitializeOnce();
+        // Ogg over a plain stream finds its length by reading its end while the start plays;
+        // a small file that has wholly arrived by then defeats that, so this one is large.
+        make(QStringLiteral("long.ogg"), "rate=44100,channels=2", "vorbisenc quality=0.6 ! oggmux");
+        make(QStringLiteral("long-cbr.mp3"), "rate=22050,channels=1", "lamemp3enc target=bitrate bitrate=48 cbr=true");
+        make(QStringLiteral("long-xing.mp3"), "rate=22050,channels=1", "lamemp3enc target=quality quality=4 ! xingmux");
+    }
+
+    void make(const QString& name, const char* format, const char* encoder) const
+    {
+        const QString rate = QString::fromLatin1(format).section(QLatin1Char(','), 0, 0).section(QLatin1Char('='), 1);
+        const QString description =
+            QStringLiteral("audiotestsrc wave=pink-noise volume=0.3 num-buffers=%1 samplesperbuffer=%2 ! "
+                           "audio/x-raw,%3 ! audioconvert ! %4 ! filesink location=\"%5\"")
+                .arg(LengthMs / 1000)
+                .arg(rate, QString::fromLatin1(format), QString::fromLatin1(encoder), path(name));
+        GError* error = nullptr;
+        GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
+        if (!pipeline)
+            qFatal("cannot make %s: %s", qPrintable(name), error ? error->message : "?");
+        g_clear_error(&error);
+        gst_element_set_state(pipeline, GST_STATE_PLAYING);
+        GstBus* bus = gst_element_get_bus(pipeline);
+        GstMessage* end = gst_bus_timed_pop_filtered(bus, 60 * GST_SECOND,
+                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        const bool made = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
+        if (end)
+            gst_message_unref(end);
+        gst_object_unref(bus);
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+        if (!made)
+            qFatal("cannot make %s", qPrintable(name));
+    }
+
+    QTemporaryDir m_folder;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    explicit EngineTest(const QString& folder = QStringLiteral(VANUPELRO_MEDIA_DIR),
+                        std::chrono::milliseconds reconnectPeriod = host::GstPlaybackEngine::DefaultReconnectPeriod)
+        : engine(QStringLiteral("fakesink sync=true"), reconnectPeriod)
+    {
+        host::GstPlaybackEngine::InitializeOnce();
+        server.serveDirectory(folder.toStdString());
         QObject::connect(&engine, &host::PlaybackEngine::stateChanged,
                          [this](host::PlaybackState state, int percent, const QString& message) {
                              reports.push_back({state, message, percent});
                          });
+        QObject::connect(&engine, &host::PlaybackEngine::seeked, [this](qint64 ms) { seeks.push_back(ms); });
     }
 
-    bool WaitFor(host::PlaybackState state)
+    QString address(const std::string& path) const { return QString::fromStdString(server.url(path)); }
+
+    host::PlaybackState state() const { return reports.empty() ? host::PlaybackState::Stopped : reports.back().state; }
+
+    bool WaitFor(host::PlaybackState wanted, int timeoutMs = 15000)
     {
-        if (QTest::qWaitFor([&] { return !reports.empty() && reports.back().state == state; }, 15000))
+        if (QTest::qWaitFor([&] { return state() == wanted; }, timeoutMs))
             return true;
         for (const Report& report : reports)
             ADD_FAILURE() << "reported " << int(report.state) << " " << report.percent << "% "
@@ -41,16 +111,26 @@ protected:
         return false;
     }
 
+    // Playing, and moved on from `from`.
+    bool WaitForProgress(qint64 from, int timeoutMs = 10000)
+    {
+        return QTest::qWaitFor(
+            [&] { return state() == host::PlaybackState::Playing && engine.PositionMs() > from; }, timeoutMs);
+    }
+
     testsupport::LocalHttpServer server;
-    host::GstPlaybackEngine engine{QStringLiteral("fakesink sync=true")};
+    host::GstPlaybackEngine engine;
     std::vector<Report> reports;
+    std::vector<qint64> seeks;
 };
+
+class GstPlaybackTest : public EngineTest, public ::testing::WithParamInterface<const char*> {};
 
 } // namespace
 
 TEST_P(GstPlaybackTest, ReachesPlayingAndStopsOnClose)
 {
-    engine.Open(QString::fromStdString(server.url(std::string("/") + GetParam())));
+    engine.Open(address(std::string("/") + GetParam()));
     ASSERT_TRUE(WaitFor(host::PlaybackState::Playing))
         << "last state " << (reports.empty() ? -1 : int(reports.back().state)) << " "
         << reports.back().message.toStdString();
@@ -67,7 +147,7 @@ TEST_P(GstPlaybackTest, ReachesPlayingAndStopsOnClose)
 
 INSTANTIATE_TEST_SUITE_P(Formats, GstPlaybackTest, ::testing::Values("welcome.ogg", "welcome.mp3"));
 
-TEST_F(GstPlaybackTest, FaultsEndInAShortMessageAndTheNextOpenPlays)
+TEST_F(EngineTest, FaultsEndInAShortMessageAndTheNextOpenPlays)
 {
     engine.Open(QString::fromStdString(server.url("/missing.ogg")));
     ASSERT_TRUE(WaitFor(host::PlaybackState::Failed));
@@ -93,7 +173,7 @@ TEST_F(GstPlaybackTest, FaultsEndInAShortMessageAndTheNextOpenPlays)
 // A server that breaks off or goes quiet part-way must not leave the player stuck in
 // "playing" or "buffering": the status has to say something happened, and the next
 // title must play.
-TEST_F(GstPlaybackTest, AStreamThatStopsMidwayEndsAndTheNextOpenPlays)
+TEST_F(EngineTest, AStreamThatStopsMidwayEndsAndTheNextOpenPlays)
 {
     QFile recording(QStringLiteral(VANUPELRO_MEDIA_DIR "/welcome.ogg"));
     ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
@@ -125,4 +205,230 @@ TEST_F(GstPlaybackTest, AStreamThatStopsMidwayEndsAndTheNextOpenPlays)
     engine.Open(QString::fromStdString(server.url("/welcome.ogg")));
     EXPECT_TRUE(WaitFor(host::PlaybackState::Playing));
     engine.Close();
+}
+
+namespace {
+
+// Over HTTP from a server that honours ranges, or straight from the file ("file:" first).
+class SeekTest : public EngineTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    SeekTest() : EngineTest(Recordings::Get().folder()) {}
+
+    QString recording() const
+    {
+        const QString name = QString::fromLatin1(GetParam());
+        if (name.startsWith(QLatin1String("file:")))
+            return QUrl::fromLocalFile(Recordings::Get().path(name.mid(5))).toString();
+        return address("/" + name.toStdString());
+    }
+
+    bool WaitForSeeks(std::size_t count)
+    {
+        return QTest::qWaitFor([&] { return seeks.size() >= count; }, 10000);
+    }
+};
+
+} // namespace
+
+TEST_P(SeekTest, PausesResumesAndSeeksWhilePlayingOrPaused)
+{
+    engine.Open(recording());
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.CanSeek() && engine.DurationMs() > 0; }, 5000))
+        << "seekable " << engine.CanSeek() << ", duration " << engine.DurationMs();
+    EXPECT_NEAR(engine.DurationMs(), Recordings::LengthMs, 1500);
+    ASSERT_TRUE(WaitForProgress(1000));
+
+    engine.Pause();
+    EXPECT_EQ(state(), host::PlaybackState::Paused);
+    const qint64 pausedAt = engine.PositionMs();
+    QTest::qWait(700); // time passes; the recording must not
+    EXPECT_NEAR(engine.PositionMs(), pausedAt, 500);
+    engine.Resume();
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    EXPECT_NEAR(engine.PositionMs(), pausedAt, 500);
+
+    ASSERT_TRUE(engine.Seek(40000));
+    ASSERT_TRUE(WaitForSeeks(1));
+    EXPECT_NEAR(seeks.back(), 40000, 1000);
+    ASSERT_TRUE(WaitForProgress(39000));
+    EXPECT_NEAR(engine.PositionMs(), 40000, 1000);
+
+    engine.Pause();
+    ASSERT_TRUE(engine.Seek(10000));
+    ASSERT_TRUE(WaitForSeeks(2));
+    EXPECT_NEAR(seeks.back(), 10000, 1000);
+    EXPECT_EQ(state(), host::PlaybackState::Paused) << "a seek while paused must not start playback";
+    EXPECT_NEAR(engine.PositionMs(), 10000, 1000);
+    engine.Resume();
+    ASSERT_TRUE(WaitForProgress(10000));
+    EXPECT_LT(engine.PositionMs(), 12000);
+    engine.Close();
+}
+
+TEST_P(SeekTest, OpensAtTheRememberedPlace)
+{
+    engine.Open(recording(), 30000);
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    ASSERT_EQ(seeks.size(), 1u);
+    EXPECT_NEAR(seeks.front(), 30000, 1000);
+    ASSERT_TRUE(WaitForProgress(29000));
+    EXPECT_NEAR(engine.PositionMs(), 30000, 1500);
+    engine.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SeekTest,
+                         ::testing::Values("long.ogg", "long-cbr.mp3", "long-xing.mp3", "file:long.ogg"));
+
+TEST_F(EngineTest, AServerThatIgnoresRangesCannotSeek)
+{
+    QFile recording(Recordings::Get().path(QStringLiteral("long.ogg")));
+    ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
+    testsupport::HttpResponse whole; // the whole file to every request, ranged or not
+    whole.headers = {{"Content-Type", "audio/ogg"}};
+    whole.body = recording.readAll().toStdString();
+    server.route("/whole.ogg", whole);
+
+    engine.Open(address("/whole.ogg"), 20000);
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    ASSERT_TRUE(WaitForProgress(300));
+    EXPECT_LT(engine.PositionMs(), 5000) << "it cannot start at the place; it starts at the beginning";
+    EXPECT_FALSE(engine.CanSeek());
+    EXPECT_FALSE(engine.Seek(30000));
+    QTest::qWait(300);
+    EXPECT_LT(engine.PositionMs(), 5000);
+    EXPECT_EQ(state(), host::PlaybackState::Playing);
+    EXPECT_TRUE(seeks.empty());
+    engine.Close();
+}
+
+// The sink writes what would be heard, so loudness can be measured.
+TEST_F(EngineTest, VolumeAndSpeedApplyNowAndToTheNextRecording)
+{
+    QTemporaryDir folder;
+    const QString heard = folder.filePath(QStringLiteral("heard.raw"));
+    EngineTest::server.serveDirectory(Recordings::Get().folder().toStdString());
+    const QString tone = address("/long.ogg");
+    {
+        host::GstPlaybackEngine recorder(
+            QStringLiteral("audioconvert ! audioresample ! audio/x-raw,format=S16LE,channels=1,rate=22050 ! "
+                           "filesink sync=true location=\"%1\"")
+                .arg(heard));
+        recorder.SetVolume(1.0);
+        recorder.Open(tone);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.PositionMs() > 1200; }, 10000));
+        recorder.SetVolume(0.5);
+        const qint64 changedAt = recorder.PositionMs();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.PositionMs() > changedAt + 1500; }, 10000));
+    }
+    ASSERT_TRUE(host::GstPipelineThread::WaitForRetired(5000)) << "the recorder's file is complete once it has stopped";
+
+    QFile file(heard);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
+    const qsizetype count = bytes.size() / 2;
+    const qsizetype second = 22050;
+    ASSERT_GT(count, 2 * second);
+    const auto rms = [&](qsizetype from, qsizetype length) {
+        double sum = 0;
+        for (qsizetype i = from; i < from + length; ++i)
+            sum += double(samples[i]) * samples[i];
+        return std::sqrt(sum / double(length));
+    };
+    const double loud = rms(second / 4, second / 2);
+    const double quiet = rms(count - second / 2, second / 2);
+    ASSERT_GT(quiet, 0.0);
+    EXPECT_NEAR(loud / quiet, 8.0, 1.5) << "half volume on the cubic scale is an eighth of the amplitude";
+
+    const auto speedOver = [&](qint64 stretchMs) {
+        const qint64 from = engine.PositionMs();
+        QElapsedTimer clock;
+        clock.start();
+        if (!QTest::qWaitFor([&] { return engine.PositionMs() >= from + stretchMs; }, 15000))
+            return 0.0;
+        return double(engine.PositionMs() - from) / double(clock.elapsed());
+    };
+    engine.Open(tone);
+    ASSERT_TRUE(WaitForProgress(500));
+    engine.SetRate(2.0);
+    QTest::qWait(300); // the new speed takes hold
+    EXPECT_NEAR(speedOver(4000), 2.0, 0.4);
+    engine.Open(tone, 5000);
+    ASSERT_TRUE(WaitForProgress(5200));
+    EXPECT_NEAR(speedOver(4000), 2.0, 0.4) << "the speed carries over to the next recording";
+    engine.SetRate(5.0); // beyond what is offered: the fastest
+    QTest::qWait(300);
+    EXPECT_NEAR(speedOver(4000), 2.0, 0.4);
+    engine.Close();
+}
+
+namespace {
+
+class ReconnectTest : public EngineTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    explicit ReconnectTest(std::chrono::milliseconds period = host::GstPlaybackEngine::DefaultReconnectPeriod)
+        : EngineTest(Recordings::Get().folder(), period)
+    {
+    }
+
+    // Where in the file the server breaks off: about atMs into the recording. It sends a
+    // little faster than playback, as a real line would, so playback has started when it breaks.
+    void BreakAt(const QString& name, qint64 atMs)
+    {
+        const qint64 size = Recordings::Get().size(name);
+        server.breakFilesAt(std::uint64_t(size * atMs / Recordings::LengthMs));
+        server.limitFileRate(std::size_t(size * 1250 / Recordings::LengthMs));
+    }
+};
+
+class GivingUpTest : public ReconnectTest {
+protected:
+    GivingUpTest() : ReconnectTest(std::chrono::seconds(2)) {}
+};
+
+} // namespace
+
+TEST_P(ReconnectTest, GoesOnWhereItStoppedOnceTheServerIsBack)
+{
+    const QString name = QString::fromLatin1(GetParam());
+    BreakAt(name, 20000);
+    engine.Open(address("/" + name.toStdString()));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Reconnecting, 40000));
+    const qint64 stoppedAt = engine.PositionMs();
+    EXPECT_GT(stoppedAt, 10000) << "what had arrived plays first";
+    EXPECT_LT(stoppedAt, 21000) << "nothing past the break can have played";
+
+    QTest::qWait(3000); // the outage
+    EXPECT_EQ(state(), host::PlaybackState::Reconnecting);
+    EXPECT_EQ(engine.PositionMs(), stoppedAt);
+    server.acceptAgain();
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing, 15000));
+    EXPECT_NEAR(engine.PositionMs(), stoppedAt, 2000);
+    ASSERT_TRUE(WaitForProgress(stoppedAt + 500));
+    EXPECT_TRUE(seeks.empty()) << "going on is no seek the user asked for";
+    engine.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ReconnectTest, ::testing::Values("long-cbr.mp3"));
+
+TEST_F(GivingUpTest, AServerThatStaysAwayEndsInFailed)
+{
+    BreakAt(QStringLiteral("long-cbr.mp3"), 4000);
+    engine.Open(address("/long-cbr.mp3"));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Reconnecting, 20000));
+    EXPECT_LT(engine.PositionMs(), 5000);
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Failed, 20000));
+    EXPECT_EQ(reports.back().message, QStringLiteral("cannot reach the server"));
+}
+
+TEST_F(EngineTest, AServerThatAcceptsButNeverAnswersIsToldApart)
+{
+    testsupport::HttpResponse silent;
+    silent.sayNothing = true;
+    server.route("/silent.ogg", silent);
+    engine.Open(address("/silent.ogg"));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Failed, 40000));
+    EXPECT_EQ(reports.back().message, QStringLiteral("the server does not answer"));
 }

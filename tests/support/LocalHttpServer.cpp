@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -369,11 +370,14 @@ bool sendPlain(int fd, int status, const std::string& reason, bool keepAlive, bo
     return sendAll(fd, headOnly ? head : head + body) && keepAlive;
 }
 
-bool streamFile(int fd, std::ifstream& in, const ByteRange& range)
+// Sends at most `upTo` bytes of the range, at most bytesPerSecond (0: no limit).
+bool streamFile(int fd, std::ifstream& in, const ByteRange& range, std::uint64_t upTo, std::size_t bytesPerSecond,
+                const StopSignal& stop)
 {
     in.seekg(static_cast<std::streamoff>(range.first));
-    std::vector<char> chunk(kChunkBytes);
-    for (std::uint64_t left = range.length; left > 0;) {
+    // A tenth of a second at a time when slowed down.
+    std::vector<char> chunk(bytesPerSecond > 0 ? std::max<std::size_t>(bytesPerSecond / 10, 1) : kChunkBytes);
+    for (std::uint64_t left = std::min(range.length, upTo); left > 0;) {
         const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
         in.read(chunk.data(), static_cast<std::streamsize>(wanted));
         if (static_cast<std::size_t>(in.gcount()) != wanted)
@@ -381,6 +385,8 @@ bool streamFile(int fd, std::ifstream& in, const ByteRange& range)
         if (!sendAll(fd, std::string_view(chunk.data(), wanted)))
             return false;
         left -= wanted;
+        if (bytesPerSecond > 0 && stop.waitFor(std::chrono::milliseconds(100)))
+            return false;
     }
     return true;
 }
@@ -406,12 +412,23 @@ struct LocalHttpServer::State {
     bool serveFile(int fd, const Request& request, bool keepAlive);
     void serveCanned(int fd, const HttpResponse& response, bool headOnly);
     void idleUntilGone(int fd);
+    Fd listen(std::uint16_t wantedPort);
+    void goOffline();
+    bool waitWhileOffline();
+    bool isOffline();
     std::optional<HttpResponse> routeFor(std::string_view target) const;
     std::string directory() const;
 
-    Fd listener;
+    Fd listener; // replaced by the acceptor only, under offlineMutex
     std::uint16_t port = 0;
     StopSignal stop;
+
+    std::mutex offlineMutex; // guards the three below and the listener's replacement
+    std::condition_variable offlineEnds;
+    bool offline = false;
+    bool stopping = false;
+    std::uint64_t breakAt = std::numeric_limits<std::uint64_t>::max();
+    std::atomic<std::size_t> fileRate{0};
 
     mutable std::mutex mutex; // guards the three below
     std::string root;
@@ -425,26 +442,40 @@ struct LocalHttpServer::State {
 
 LocalHttpServer::State::State()
 {
-    listener = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener)
+    listener = listen(0);
+    acceptor = std::jthread([this] { acceptLoop(); });
+}
+
+Fd LocalHttpServer::State::listen(std::uint16_t wantedPort)
+{
+    Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket)
         throwErrno("socket");
+    // After an outage the same port is taken again while old connections linger.
+    const int on = 1;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    address.sin_port = htons(wantedPort);
+    if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throwErrno("bind");
-    if (::listen(listener.get(), SOMAXCONN) != 0)
+    if (::listen(socket.get(), SOMAXCONN) != 0)
         throwErrno("listen");
     socklen_t length = sizeof address;
-    if (::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throwErrno("getsockname");
     port = ntohs(address.sin_port);
-    acceptor = std::jthread([this] { acceptLoop(); });
+    return socket;
 }
 
 LocalHttpServer::State::~State()
 {
+    {
+        std::lock_guard lock(offlineMutex);
+        stopping = true;
+    }
+    offlineEnds.notify_all();
     stop.raise();
     acceptor.join();
     {
@@ -460,15 +491,55 @@ LocalHttpServer::State::~State()
 void LocalHttpServer::State::acceptLoop()
 {
     while (waitReadable(listener.get(), stop)) {
+        if (isOffline()) {
+            if (!waitWhileOffline())
+                return;
+            continue;
+        }
         Fd client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!client) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
+            std::lock_guard lock(offlineMutex);
+            if (offline)
+                continue; // the listener was shut down under us
             return;
         }
         reapFinished();
         startConnection(std::move(client));
     }
+}
+
+// Connections are refused while offline: the listener is closed, and opened again after.
+// False when the server stops meanwhile.
+bool LocalHttpServer::State::waitWhileOffline()
+{
+    std::unique_lock lock(offlineMutex);
+    listener = Fd();
+    offlineEnds.wait(lock, [this] { return !offline || stopping; });
+    if (stopping)
+        return false;
+    listener = listen(port);
+    return true;
+}
+
+bool LocalHttpServer::State::isOffline()
+{
+    std::lock_guard lock(offlineMutex);
+    return offline;
+}
+
+void LocalHttpServer::State::goOffline()
+{
+    {
+        std::lock_guard lock(offlineMutex);
+        offline = true;
+        // Wakes the acceptor, which then closes the listener.
+        ::shutdown(listener.get(), SHUT_RDWR);
+    }
+    std::lock_guard lock(connectionsMutex);
+    for (auto& connection : connections)
+        ::shutdown(connection.socket.get(), SHUT_RDWR);
 }
 
 void LocalHttpServer::State::startConnection(Fd socket)
@@ -549,7 +620,22 @@ bool LocalHttpServer::State::serveFile(int fd, const Request& request, bool keep
     head += connectionLine(keepAlive) + "\r\n";
     if (!sendAll(fd, head))
         return false;
-    return (headOnly || streamFile(fd, in, range)) && keepAlive;
+    if (headOnly)
+        return keepAlive;
+    std::uint64_t upTo = range.length;
+    {
+        std::lock_guard lock(offlineMutex);
+        if (breakAt >= range.first && breakAt < range.first + range.length) {
+            upTo = breakAt - range.first;
+            breakAt = std::numeric_limits<std::uint64_t>::max();
+        }
+    }
+    const bool sent = streamFile(fd, in, range, upTo, fileRate.load(), stop);
+    if (upTo < range.length) {
+        goOffline();
+        return false;
+    }
+    return sent && keepAlive;
 }
 
 void LocalHttpServer::State::serveCanned(int fd, const HttpResponse& response, bool headOnly)
@@ -616,6 +702,26 @@ void LocalHttpServer::route(std::string path, HttpResponse response)
 {
     std::lock_guard lock(state_->mutex);
     state_->routes.insert_or_assign(std::move(path), std::move(response));
+}
+
+void LocalHttpServer::breakFilesAt(std::uint64_t offset)
+{
+    std::lock_guard lock(state_->offlineMutex);
+    state_->breakAt = offset;
+}
+
+void LocalHttpServer::acceptAgain()
+{
+    {
+        std::lock_guard lock(state_->offlineMutex);
+        state_->offline = false;
+    }
+    state_->offlineEnds.notify_all();
+}
+
+void LocalHttpServer::limitFileRate(std::size_t bytesPerSecond)
+{
+    state_->fileRate = bytesPerSecond;
 }
 
 std::vector<std::string> LocalHttpServer::requestHeads() const

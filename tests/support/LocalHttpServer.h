@@ -54,6 +54,13 @@ public:
     // connection afterwards, so lying heads cannot confuse the next request.
     void route(std::string path, HttpResponse response);
 
+    // An outage: the next file answer that reaches byte `offset` of its file stops there,
+    // every open connection is cut, and new ones are refused until acceptAgain().
+    void breakFilesAt(std::uint64_t offset);
+    void acceptAgain();
+    // Files go out no faster than this, as over a slow line; 0 for as fast as possible.
+    void limitFileRate(std::size_t bytesPerSecond);
+
     // Every request head received so far, verbatim up to and including the blank line.
     std::vector<std::string> requestHeads() const;
 
