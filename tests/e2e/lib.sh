@@ -59,3 +59,10 @@ start_update_proxy() {
 # click_update TOP: Update sits at 1080, 4200 twips, 1575 x 300; its middle is 124, 290
 # pixels into the main window whose top is TOP.
 click_update() { xdotool mousemove 124 $(($1 + 290)) click 1; }
+
+# make_long_recording FILE SECONDS: a quiet tone as Ogg Vorbis, long enough to keep a place in.
+make_long_recording() {
+  gst-launch-1.0 -q audiotestsrc wave=sine volume=0.05 num-buffers=$(($2 * 10)) samplesperbuffer=2205 \
+    ! audio/x-raw,rate=22050,channels=1 ! vorbisenc quality=0 ! oggmux ! filesink location="$1" >/dev/null ||
+    fail "could not make a test recording"
+}

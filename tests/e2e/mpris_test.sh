@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program on a private session bus: the desktop's media controls find it, play
-# the selected title, stop it, read its state and hear of changes, and can end it.
+# The real program on a private session bus: the desktop's media controls (dbus-send, and
+# playerctl as a real client) find it, play the selected title, pause, seek, set volume and
+# speed, stop it, read its state and hear of changes, and can end it.
 # Usage: mpris_test.sh PROGRAM MEDIA_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,17 +11,21 @@ name=org.mpris.MediaPlayer2.vanupelro
 path=/org/mpris/MediaPlayer2
 
 work=$(mktemp -d)
-trap 'kill "${APP_PID:-}" "${MONITOR_PID:-}" "${BUS_PID:-}" 2>/dev/null || true; stop_display; rm -rf "$work"' EXIT
+trap 'kill "${APP_PID:-}" "${MONITOR_PID:-}" "${SEEK_MONITOR_PID:-}" "${BUS_PID:-}" 2>/dev/null || true; stop_display; rm -rf "$work"' EXIT
 
 mkdir "$work/program"
 cp "$program" "$work/program/"
 cp -r "$media" "$work/program/media"
-printf 'Welcome (offline)==>media/welcome.ogg\r\nWelcome again==>media/welcome.mp3\r\n' >"$work/program/kelsor.dll"
+make_long_recording "$work/program/media/tone.ogg" 120
+printf 'Welcome (offline)==>media/tone.ogg\r\nWelcome again==>media/welcome.mp3\r\n' >"$work/program/kelsor.dll"
+export XDG_STATE_HOME=$work/state
 
 { read -r address; read -r BUS_PID; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=$address
 dbus-monitor "type='signal',interface='org.freedesktop.DBus.Properties',path='$path'" >"$work/signals" 2>&1 &
 MONITOR_PID=$!
+dbus-monitor "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'" >"$work/seeked" 2>&1 &
+SEEK_MONITOR_PID=$!
 
 call() { dbus-send --session --print-reply --dest=$name $path "org.mpris.MediaPlayer2.$1" >/dev/null; }
 # get INTERFACE PROPERTY: the reply's value lines.
@@ -45,6 +50,9 @@ for property in CanPause CanSeek CanGoNext CanGoPrevious; do
   get .Player $property | grep -q 'boolean false' || fail "$property: $(get .Player $property)"
 done
 get .Player CanControl | grep -q 'boolean true' || fail "CanControl"
+get .Player MinimumRate | grep -q 'double 0.75' || fail "MinimumRate: $(get .Player MinimumRate)"
+get .Player MaximumRate | grep -q 'double 2$' || fail "MaximumRate: $(get .Player MaximumRate)"
+get .Player Volume | grep -q 'double 0.5$' || fail "Volume at start: $(get .Player Volume)"
 status_is Stopped || fail "status at start: $(get .Player PlaybackStatus)"
 pass
 
@@ -72,16 +80,57 @@ past_a_second() { [ "$(position_us)" -ge 1000000 ]; }
 wait_for 10 past_a_second || fail "position while playing: $(get .Player Position)"
 pass
 
-call Player.Stop
+ctl() { playerctl --player=vanupelro "$@"; }
+ctl status | grep -qx Playing || fail "playerctl sees: $(ctl status 2>&1)"
+get .Player Metadata | grep -q "file://$work/program/media/tone.ogg" || fail "url is not a full URI: $(get .Player Metadata)"
+get .Player Metadata | grep -A1 'mpris:length' | grep -q 'int64 12[0-9]\{7\}' || fail "length: $(get .Player Metadata)"
+get .Player CanPause | grep -q 'boolean true' || fail "CanPause while playing"
+wait_for 5 sh -c "dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
+  string:org.mpris.MediaPlayer2.Player string:CanSeek | grep -q 'boolean true'" || fail "a local recording cannot seek"
+
+# A real pause: the place stays while paused and playback goes on from it.
+ctl pause
+wait_for 5 status_is Paused || fail "pause: $(get .Player PlaybackStatus)"
+paused_at=$(position_us)
+sleep 1
+[ $(($(position_us) - paused_at)) -lt 500000 ] || fail "position moved while paused: $paused_at -> $(position_us)"
+ctl play-pause
+wait_for 5 status_is Playing || fail "play-pause did not resume"
+resumed_at=$(position_us)
+[ $((resumed_at - paused_at)) -lt 500000 ] && [ "$resumed_at" -ge "$paused_at" ] ||
+  fail "resumed at $resumed_at after pausing at $paused_at"
+ctl play-pause
+wait_for 5 status_is Paused || fail "play-pause did not pause"
+ctl play
+wait_for 5 status_is Playing || fail "play did not resume"
+pass
+
+# Seeking: to a place, and by an offset; the desktop hears of each jump.
+near() { local p; p=$(position_us); [ "$p" -ge $(($1 - 1000000)) ] && [ "$p" -le $(($1 + 1500000)) ]; }
+ctl position 60
+wait_for 5 near 60000000 || fail "position 60 landed at $(position_us)"
+ctl position 15-
+wait_for 5 near 45000000 || fail "15 s back landed at $(position_us)"
+track=$(get .Player Metadata | grep -A1 'mpris:trackid' | sed -n 's/.*object path "\(.*\)"/\1/p')
+dbus-send --session --print-reply --dest=$name $path org.mpris.MediaPlayer2.Player.SetPosition \
+  objpath:"$track" int64:90000000 >/dev/null
+wait_for 5 near 90000000 || fail "SetPosition landed at $(position_us)"
+grep -q 'member=Seeked' "$work/seeked" || fail "no Seeked signal"
+pass
+
+# Volume and speed written by the desktop take effect.
+ctl volume 0.9
+wait_for 5 sh -c "playerctl --player=vanupelro volume | grep -q '^0.9'" || fail "volume: $(ctl volume)"
+dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Set \
+  string:org.mpris.MediaPlayer2.Player string:Rate variant:double:1.5 >/dev/null
+wait_for 5 sh -c "dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
+  string:org.mpris.MediaPlayer2.Player string:Rate | grep -q 'double 1.5'" || fail "rate: $(get .Player Rate)"
+pass
+
+ctl stop
 wait_for 5 status_is Stopped || fail "Stop did not stop"
 [ "$(position_us)" = 0 ] || fail "position after stop: $(get .Player Position)"
 get .Player Metadata | grep -q 'NoTrack' || fail "metadata after stop: $(get .Player Metadata)"
-pass
-
-call Player.PlayPause
-wait_for 10 status_is Playing || fail "PlayPause did not play"
-call Player.PlayPause
-wait_for 5 status_is Stopped || fail "PlayPause did not stop"
 pass
 
 grep -q '"Playing"' "$work/signals" && grep -q '"Stopped"' "$work/signals" ||
