@@ -77,6 +77,8 @@ void BM_DownloadFile(benchmark::State& state)
     qint64 progressEvents = 0;
     QObject::connect(&downloader, &download::FileDownloader::DownloadProgress, [&] { ++progressEvents; });
     for (auto _ : state) {
+        // Without the last download's validators: the whole file every time.
+        QFile::remove(out.filePath(QStringLiteral("copy.bin.etag")));
         const auto start = Clock::now();
         if (!downloader.DownloadFile(url, out.path() + QStringLiteral("\\copy.bin")))
             state.SkipWithError("download failed");
@@ -152,6 +154,54 @@ void BM_CancelLatency(benchmark::State& state)
     }
 }
 
+// Bytes both ways, as the web server counts them, of the last request it served.
+double lastRequestBytes(const QString& byteLog)
+{
+    QFile log(byteLog);
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    const QList<QByteArray> numbers = lines.last().split(' ');
+    return numbers.size() == 2 ? numbers[0].toDouble() + numbers[1].toDouble() : -1;
+}
+
+// An update of a catalogue that has not changed since the last one: what goes over the wire
+// for the check, against the whole download that preceded it.
+void BM_UnchangedCatalogueCheck(benchmark::State& state)
+{
+    QTemporaryDir site;
+    QTemporaryDir out;
+    QByteArray catalogue;
+    for (int i = 0; catalogue.size() < 1024 * 1024; ++i)
+        catalogue += "Title number " + QByteArray::number(i) + "==>http://www.vanupelro.net/listen/" + QByteArray::number(i)
+            + ".ogg\r\n";
+    QFile published(site.filePath(QStringLiteral("kelsor.dll")));
+    if (!published.open(QIODevice::WriteOnly) || published.write(catalogue) != catalogue.size())
+        qFatal("cannot write the catalogue");
+    published.close();
+    const QString byteLog = out.filePath(QStringLiteral("bytes.log"));
+    testsupport::NginxServer nginx(site.path(), byteLog);
+    host::PropertyBag design;
+    download::FileDownloader downloader(nullptr, design);
+    bool upToDate = false;
+    QObject::connect(&downloader, &download::FileDownloader::UpToDate, [&] { upToDate = true; });
+    const QString url = nginx.Url(QStringLiteral("/kelsor.dll"));
+    const QString destination = out.path() + QStringLiteral("\\kelsor.dll");
+    if (!downloader.DownloadFile(url, destination))
+        state.SkipWithError("the first download failed");
+    const double whole = lastRequestBytes(byteLog);
+    double check = 0;
+    for (auto _ : state) {
+        upToDate = false;
+        if (!downloader.DownloadFile(url, destination) || !upToDate)
+            state.SkipWithError("the check did not find the catalogue up to date");
+        check = lastRequestBytes(byteLog);
+    }
+    state.counters["check_bytes"] = check;
+    state.counters["whole_download_bytes"] = whole;
+    state.counters["check_share_of_whole"] = check / whole;
+}
+
 int peakRssChild(const QString& url, const QString& destination)
 {
     host::PropertyBag design;
@@ -171,6 +221,7 @@ BENCHMARK(BM_DownloadFile)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisec
 BENCHMARK(BM_PeakRss)->Arg(10)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WaitForSlowServer)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnchangedCatalogueCheck)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
