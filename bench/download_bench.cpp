@@ -9,6 +9,7 @@
 #include "support/LocalHttpServer.h"
 
 #include "download/FileDownloader.h"
+#include "host/HttpTransfer.h"
 #include "host/PropertyBag.h"
 
 #include <QApplication>
@@ -129,6 +130,35 @@ void BM_WaitForSlowServer(benchmark::State& state)
     state.counters["cpu_percent_of_a_core"] = share * 100.0;
 }
 
+// A server that stops sending mid-body and keeps the connection open until the idle limit
+// (5 s here) ends the download: processor time of the waiting thread, as a share of the wait.
+void BM_StalledBody(benchmark::State& state)
+{
+    testsupport::LocalHttpServer server;
+    testsupport::HttpResponse stalled;
+    stalled.body = std::string(1024 * 1024, 'c');
+    stalled.stopAfterBodyBytes = 100 * 1024;
+    stalled.stallAtStop = true;
+    server.route("/stalled", stalled);
+    const host::HttpTransfer::Timeouts saved = host::HttpTransfer::DefaultTimeouts();
+    host::HttpTransfer::SetDefaultTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
+    QTemporaryDir out;
+    host::PropertyBag design;
+    download::FileDownloader downloader(nullptr, design);
+    double share = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const double cpuStart = threadCpuSeconds();
+        if (downloader.DownloadFile(QString::fromStdString(server.url("/stalled")), out.path() + QStringLiteral("\\cut.txt")))
+            state.SkipWithError("a stalled body was taken for a whole one");
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        share = (threadCpuSeconds() - cpuStart) / wall;
+        state.SetIterationTime(wall);
+    }
+    host::HttpTransfer::SetDefaultTimeouts(saved);
+    state.counters["cpu_percent_of_a_core"] = share * 100.0;
+}
+
 // A cancel posted from outside (as a click would arrive) while waiting for a slow server:
 // the time until DownloadFile has returned.
 void BM_CancelLatency(benchmark::State& state)
@@ -220,6 +250,7 @@ BENCHMARK(BM_CurlCommand)->Arg(100)->UseManualTime()->Unit(benchmark::kMilliseco
 BENCHMARK(BM_DownloadFile)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PeakRss)->Arg(10)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WaitForSlowServer)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StalledBody)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnchangedCatalogueCheck)->Iterations(3)->Unit(benchmark::kMillisecond);
 
