@@ -9,6 +9,7 @@
 #include "support/LocalHttpServer.h"
 
 #include "download/FileDownloader.h"
+#include "host/HttpTransfer.h"
 #include "host/PropertyBag.h"
 
 #include <QApplication>
@@ -77,6 +78,8 @@ void BM_DownloadFile(benchmark::State& state)
     qint64 progressEvents = 0;
     QObject::connect(&downloader, &download::FileDownloader::DownloadProgress, [&] { ++progressEvents; });
     for (auto _ : state) {
+        // Without the last download's validators: the whole file every time.
+        QFile::remove(out.filePath(QStringLiteral("copy.bin.etag")));
         const auto start = Clock::now();
         if (!downloader.DownloadFile(url, out.path() + QStringLiteral("\\copy.bin")))
             state.SkipWithError("download failed");
@@ -127,6 +130,35 @@ void BM_WaitForSlowServer(benchmark::State& state)
     state.counters["cpu_percent_of_a_core"] = share * 100.0;
 }
 
+// A server that stops sending mid-body and keeps the connection open until the idle limit
+// (5 s here) ends the download: processor time of the waiting thread, as a share of the wait.
+void BM_StalledBody(benchmark::State& state)
+{
+    testsupport::LocalHttpServer server;
+    testsupport::HttpResponse stalled;
+    stalled.body = std::string(1024 * 1024, 'c');
+    stalled.stopAfterBodyBytes = 100 * 1024;
+    stalled.stallAtStop = true;
+    server.route("/stalled", stalled);
+    const host::HttpTransfer::Timeouts saved = host::HttpTransfer::DefaultTimeouts();
+    host::HttpTransfer::SetDefaultTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
+    QTemporaryDir out;
+    host::PropertyBag design;
+    download::FileDownloader downloader(nullptr, design);
+    double share = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const double cpuStart = threadCpuSeconds();
+        if (downloader.DownloadFile(QString::fromStdString(server.url("/stalled")), out.path() + QStringLiteral("\\cut.txt")))
+            state.SkipWithError("a stalled body was taken for a whole one");
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        share = (threadCpuSeconds() - cpuStart) / wall;
+        state.SetIterationTime(wall);
+    }
+    host::HttpTransfer::SetDefaultTimeouts(saved);
+    state.counters["cpu_percent_of_a_core"] = share * 100.0;
+}
+
 // A cancel posted from outside (as a click would arrive) while waiting for a slow server:
 // the time until DownloadFile has returned.
 void BM_CancelLatency(benchmark::State& state)
@@ -152,6 +184,54 @@ void BM_CancelLatency(benchmark::State& state)
     }
 }
 
+// Bytes both ways, as the web server counts them, of the last request it served.
+double lastRequestBytes(const QString& byteLog)
+{
+    QFile log(byteLog);
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    const QList<QByteArray> numbers = lines.last().split(' ');
+    return numbers.size() == 2 ? numbers[0].toDouble() + numbers[1].toDouble() : -1;
+}
+
+// An update of a catalogue that has not changed since the last one: what goes over the wire
+// for the check, against the whole download that preceded it.
+void BM_UnchangedCatalogueCheck(benchmark::State& state)
+{
+    QTemporaryDir site;
+    QTemporaryDir out;
+    QByteArray catalogue;
+    for (int i = 0; catalogue.size() < 1024 * 1024; ++i)
+        catalogue += "Title number " + QByteArray::number(i) + "==>http://www.vanupelro.net/listen/" + QByteArray::number(i)
+            + ".ogg\r\n";
+    QFile published(site.filePath(QStringLiteral("kelsor.dll")));
+    if (!published.open(QIODevice::WriteOnly) || published.write(catalogue) != catalogue.size())
+        qFatal("cannot write the catalogue");
+    published.close();
+    const QString byteLog = out.filePath(QStringLiteral("bytes.log"));
+    testsupport::NginxServer nginx(site.path(), byteLog);
+    host::PropertyBag design;
+    download::FileDownloader downloader(nullptr, design);
+    bool upToDate = false;
+    QObject::connect(&downloader, &download::FileDownloader::UpToDate, [&] { upToDate = true; });
+    const QString url = nginx.Url(QStringLiteral("/kelsor.dll"));
+    const QString destination = out.path() + QStringLiteral("\\kelsor.dll");
+    if (!downloader.DownloadFile(url, destination))
+        state.SkipWithError("the first download failed");
+    const double whole = lastRequestBytes(byteLog);
+    double check = 0;
+    for (auto _ : state) {
+        upToDate = false;
+        if (!downloader.DownloadFile(url, destination) || !upToDate)
+            state.SkipWithError("the check did not find the catalogue up to date");
+        check = lastRequestBytes(byteLog);
+    }
+    state.counters["check_bytes"] = check;
+    state.counters["whole_download_bytes"] = whole;
+    state.counters["check_share_of_whole"] = check / whole;
+}
+
 int peakRssChild(const QString& url, const QString& destination)
 {
     host::PropertyBag design;
@@ -170,7 +250,9 @@ BENCHMARK(BM_CurlCommand)->Arg(100)->UseManualTime()->Unit(benchmark::kMilliseco
 BENCHMARK(BM_DownloadFile)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PeakRss)->Arg(10)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WaitForSlowServer)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StalledBody)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnchangedCatalogueCheck)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -15,42 +15,6 @@ namespace {
 
 constexpr int kOverflow = 6;
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
-
-// The longest prefix that reads as a decimal number: sign, digits, point, exponent.
-QString numberPrefix(const QString& text)
-{
-    QString compact;
-    for (const QChar c : text)
-        if (!isBlank(c))
-            compact += c;
-    qsizetype end = 0;
-    auto digits = [&] {
-        const qsizetype start = end;
-        while (end < compact.size() && compact[end].isDigit() && compact[end].unicode() < 128)
-            ++end;
-        return end > start;
-    };
-    if (end < compact.size() && (compact[end] == QLatin1Char('+') || compact[end] == QLatin1Char('-')))
-        ++end;
-    bool any = digits();
-    if (end < compact.size() && compact[end] == QLatin1Char('.')) {
-        ++end;
-        any = digits() || any;
-    }
-    if (!any)
-        return {};
-    const qsizetype mantissaEnd = end;
-    if (end < compact.size() && (compact[end] == QLatin1Char('e') || compact[end] == QLatin1Char('E'))) {
-        ++end;
-        if (end < compact.size() && (compact[end] == QLatin1Char('+') || compact[end] == QLatin1Char('-')))
-            ++end;
-        if (!digits())
-            end = mantissaEnd;
-    }
-    return compact.left(end);
-}
-
 } // namespace
 
 QString PathPart(const QString& Path, bool NamePart, bool UseSlash)
@@ -80,15 +44,11 @@ bool IsLocalAbsolutePath(const QString& destination)
     return QDir::isAbsolutePath(native) && !native.startsWith(QLatin1String("//"));
 }
 
-std::int32_t LengthFromText(const QString& text)
+std::int32_t LengthInRange(std::int64_t length)
 {
-    const QString number = numberPrefix(text);
-    if (number.isEmpty())
-        return 0;
-    const double value = std::nearbyint(number.toDouble());
-    if (!(value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()))
+    if (length < std::numeric_limits<std::int32_t>::min() || length > std::numeric_limits<std::int32_t>::max())
         throw host::RuntimeError(kOverflow, "Overflow");
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(length);
 }
 
 QString PercentText(std::int64_t received, std::int32_t expected)

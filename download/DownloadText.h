@@ -19,9 +19,9 @@ double FreeDiskSpace(const QString& Root);
 // (network paths beginning with two separators are skipped).
 bool IsLocalAbsolutePath(const QString& destination);
 
-// The number at the start of text (blanks skipped; empty or not a number gives 0), rounded
-// half to even. Throws RuntimeError "Overflow" outside the 32-bit range.
-std::int32_t LengthFromText(const QString& text);
+// The announced length as the control counts it. Throws RuntimeError "Overflow" beyond the
+// 32-bit range.
+std::int32_t LengthInRange(std::int64_t length);
 // received/expected as whole per cent, rounded half to even.
 QString PercentText(std::int64_t received, std::int32_t expected);
 // The first line of a response head with its CR, or "<nothing>" when the head has no CR.

@@ -2,6 +2,7 @@
 
 #include "DownloadText.h"
 #include "PartFile.h"
+#include "Validators.h"
 
 #include "host/Controls.h"
 #include "host/FileSystem.h"
@@ -9,10 +10,12 @@
 #include "host/Platform.h"
 #include "host/RuntimeError.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -27,11 +30,6 @@ constexpr int kWidthPixels = 68;
 constexpr int kHeightPixels = 63;
 
 const QString CR = QStringLiteral("\r");
-
-// The control was destroyed by something its own message processing ran.
-struct Abandoned {};
-
-enum class Phase { Request, Transfer };
 
 // "\" and "/" both separate here; no separator at all means the current folder.
 QString destinationFolder(const QString& destination)
@@ -49,102 +47,212 @@ void createFolderIfMissing(const QString& folder)
         throw host::RuntimeError(errno, std::strerror(errno));
 }
 
+QString requestErrorText(const host::RuntimeError& error)
+{
+    return QStringLiteral("Error: ") + QString::fromStdString(error.Description()) + QStringLiteral(" occurred.");
+}
+
+QString writeErrorText(const host::RuntimeError& error)
+{
+    return QStringLiteral("Cannot write file to disk.") + CR + CR + QStringLiteral("Error ") + QString::number(error.Number())
+        + QStringLiteral(": ") + QString::fromStdString(error.Description());
+}
+
 } // namespace
 
-// The working values of one DownloadFile call. Everything lives here rather than in the
-// control, so a control destroyed during its own message processing leaves the call intact
-// to unwind.
-class FileDownloader::Call {
+// One DownloadFile call, moved on by the transfer's signal. It ends exactly once: whole,
+// up to date, failed or cancelled. Every event is raised from here; a receiver may open a
+// modal box in which the transfer, and so this session, goes on (each step reads the state
+// afresh), or may destroy the control, which Raise reports so that nothing more is touched.
+class FileDownloader::Session {
 public:
-    Call(FileDownloader& owner, const QString& url, const QString& destination)
-        : m_owner(&owner), m_outer(owner.m_running), m_url(url), m_destination(destination)
+    Session(FileDownloader& owner, const QString& url, const QString& destination)
+        : m_owner(owner), m_destination(destination), m_nativeDestination(host::NativePath(destination))
     {
-        owner.m_running = &m_inet;
+        m_inet.SetURL(url);
+        QObject::connect(&m_inet, &host::HttpTransfer::Progressed, &m_inet, [this] { Step(); });
+        m_goOn.setSingleShot(true);
+        QObject::connect(&m_goOn, &QTimer::timeout, &m_inet, [this] { Step(); });
     }
-    ~Call()
-    {
-        if (m_owner)
-            m_owner->m_running = m_outer;
-    }
-    Call(const Call&) = delete;
-    Call& operator=(const Call&) = delete;
 
-    bool Run(const QString& userName, const QString& password)
+    // The request is on its way before the first event, so that a box its receiver opens
+    // does not hold it back.
+    void Start(const QString& userName, const QString& password)
     {
-        Phase phase = Phase::Request;
+        m_inet.SetUserName(userName);
+        m_inet.SetPassword(password);
+        if (QFileInfo(m_nativeDestination).isFile())
+            m_validators = Validators::ReadFor(m_nativeDestination);
+        std::optional<host::RuntimeError> refused;
         try {
-            if (RequestPhase(userName, password)) {
-                phase = Phase::Transfer;
-                TransferPhase();
-            }
+            m_inet.Execute(QStringLiteral("GET"), QStringLiteral("Range: bytes=0-\r\n")
+                                                      + (m_validators ? m_validators->ConditionLines() : QString()));
         } catch (const host::RuntimeError& error) {
-            if (phase == Phase::Request)
-                Stop(QStringLiteral("Error: ") + QString::fromStdString(error.Description()) + QStringLiteral(" occurred."));
-            else
-                Stop(QStringLiteral("Cannot write file to disk.") + CR + CR + QStringLiteral("Error ")
-                     + QString::number(error.Number()) + QStringLiteral(": ") + QString::fromStdString(error.Description()));
+            refused = error;
         }
-        return Finish();
+        if (!Raise([this] { emit m_owner.DownloadEvents(QStringLiteral("Getting file information")); }) || m_ended)
+            return;
+        if (refused)
+            Fail(requestErrorText(*refused));
+    }
+
+    bool Ended() const { return m_ended; }
+    bool Succeeded() const { return m_succeeded; }
+    void SetLoop(QEventLoop* loop) { m_loop = loop; }
+
+    // Ends without a word: the part file goes, the destination stays as it was.
+    void Cancel()
+    {
+        if (End())
+            m_file.Discard();
     }
 
 private:
-    FileDownloader& Owner()
+    // Emits through emitSignal; false when a receiver destroyed the control, and with it
+    // this session: the caller then returns at once.
+    template <typename Emit>
+    bool Raise(Emit emitSignal)
     {
-        if (!m_owner)
-            throw Abandoned{};
-        return *m_owner;
-    }
-    bool Cancelled() { return Owner().m_Cancel; }
-    void DoEvents()
-    {
-        host::DoEvents();
-        Owner();
-    }
-    void Report(const QString& text)
-    {
-        emit Owner().DownloadErrors(text);
-        Owner();
-    }
-    // Reports text, asks the call to stop and says so to the caller, which finishes.
-    bool Stop(const QString& text)
-    {
-        Report(text);
-        Owner().m_Cancel = true;
-        return false;
+        const QPointer<FileDownloader> alive(&m_owner);
+        emitSignal();
+        return !alive.isNull();
     }
 
-    // True when the transfer is to follow.
-    bool RequestPhase(const QString& userName, const QString& password)
+    // Marks the end and lets DownloadFile return once the stack has unwound to it; false
+    // when the session had already ended.
+    bool End()
     {
-        Owner().m_Cancel = false;
-        emit Owner().DownloadEvents(QStringLiteral("Getting file information"));
-        DoEvents();
-        m_inet.SetURL(m_url);
-        m_inet.SetUserName(userName);
-        m_inet.SetPassword(password);
-        m_inet.Execute(QStringLiteral("GET"),
-                       QStringLiteral("Range: bytes=") + QString::number(m_received) + QStringLiteral("-\r\n"));
-        while (m_inet.StillExecuting()) {
-            DoEvents();
-            if (Cancelled())
-                return false;
-        }
-        const QString header = m_inet.GetHeader();
-        const QString status = header.mid(9, 3);
-        if (status != QLatin1String("200") && status != QLatin1String("206"))
-            return Stop(StatusMessage(status, header));
-
-        const QString length = m_inet.GetHeader(QStringLiteral("Content-Length"));
-        // Without a length the body is read to its end, and only a clean end counts.
-        m_withoutLength = length.isEmpty();
-        m_expected = detail::LengthFromText(length);
-        if (m_expected == 0 && !m_withoutLength)
+        if (m_ended)
             return false;
-        if (!m_withoutLength && detail::IsLocalAbsolutePath(m_destination)
-            && detail::FreeDiskSpace(SpaceRoot()) < double(m_expected))
-            return Stop(QStringLiteral("There is not enough free space on disk for this file."));
-        DoEvents();
+        m_ended = true;
+        m_inet.Cancel();
+        if (m_loop)
+            m_loop->quit();
         return true;
+    }
+
+    void Fail(const QString& text)
+    {
+        if (!End())
+            return;
+        m_file.Discard();
+        m_owner.m_Cancel = true;
+        Raise([&] { emit m_owner.DownloadErrors(text); });
+    }
+
+    void Succeed()
+    {
+        if (!End())
+            return;
+        m_succeeded = true;
+        Raise([this] { emit m_owner.DowloadComplete(); });
+    }
+
+    void Step()
+    {
+        if (m_ended)
+            return;
+        if (!m_headHandled) {
+            if (!m_inet.HeadArrived() && !m_inet.Finished())
+                return;
+            m_headHandled = true;
+            if (!TakeHead())
+                return;
+        }
+        TakeBody();
+    }
+
+    // True when a body is to follow into an open part file; otherwise the session has ended.
+    bool TakeHead()
+    {
+        try {
+            const QString header = m_inet.GetHeader();
+            const QString status = header.mid(9, 3);
+            if (status == QLatin1String("304") && m_validators) {
+                End();
+                m_succeeded = true;
+                Raise([this] { emit m_owner.UpToDate(); });
+                return false;
+            }
+            if (status != QLatin1String("200") && status != QLatin1String("206")) {
+                Fail(StatusMessage(status, header));
+                return false;
+            }
+            const std::optional<std::int64_t> length = m_inet.ContentLength();
+            // Without a length the body is read to its end, and only a clean end counts.
+            m_withoutLength = !length;
+            m_expected = m_withoutLength ? 0 : detail::LengthInRange(*length);
+            if (m_expected == 0 && !m_withoutLength) {
+                Succeed(); // an empty catalogue replaces nothing
+                return false;
+            }
+            if (!m_withoutLength && detail::IsLocalAbsolutePath(m_destination)
+                && detail::FreeDiskSpace(SpaceRoot()) < double(m_expected)) {
+                Fail(QStringLiteral("There is not enough free space on disk for this file."));
+                return false;
+            }
+        } catch (const host::RuntimeError& error) {
+            Fail(requestErrorText(error));
+            return false;
+        }
+        try {
+            createFolderIfMissing(destinationFolder(m_destination));
+            m_file.Open(m_nativeDestination);
+        } catch (const host::RuntimeError& error) {
+            Fail(writeErrorText(error));
+            return false;
+        }
+        return true;
+    }
+
+    // Whole 1024-byte pieces while the body lasts, then what is left; a piece shorter than
+    // two bytes is the last one.
+    void TakeBody()
+    {
+        // Should a receiver of a progress event open a modal box, the box's message loop takes
+        // the next pieces from here: no new bytes come to prompt it while the buffer is full.
+        m_goOn.start(0);
+        while (!m_ended && !m_lastPieceTaken) {
+            const qsizetype available = m_inet.Available();
+            if (available < kChunkBytes && !m_inet.Finished()) {
+                m_goOn.stop();
+                return;
+            }
+            const qsizetype size = std::min<qsizetype>(kChunkBytes, available);
+            try {
+                m_file.Write(m_inet.Data(), std::size_t(size));
+            } catch (const host::RuntimeError& error) {
+                Fail(writeErrorText(error));
+                return;
+            }
+            m_inet.Take(size);
+            m_received += size;
+            m_lastPieceTaken = size < 2;
+            if (!m_withoutLength
+                && !Raise([this] { emit m_owner.DownloadProgress(detail::PercentText(m_received, m_expected)); }))
+                return;
+        }
+        m_goOn.stop();
+        if (m_lastPieceTaken && !m_ended)
+            EndOfBody();
+    }
+
+    void EndOfBody()
+    {
+        const bool whole = m_withoutLength ? m_inet.EndedCleanly() : m_received == m_expected;
+        if (!whole) {
+            Fail(QStringLiteral("The connection with the server was reset."));
+            return;
+        }
+        try {
+            m_file.Commit();
+        } catch (const host::RuntimeError& error) {
+            Fail(writeErrorText(error));
+            return;
+        }
+        Validators::RememberFor(m_nativeDestination,
+                                {m_inet.GetHeader(QStringLiteral("ETag")), m_inet.GetHeader(QStringLiteral("Last-Modified"))});
+        Succeed();
     }
 
     QString StatusMessage(const QString& status, const QString& header) const
@@ -167,59 +275,21 @@ private:
         return destinationFolder(m_destination);
     }
 
-    void TransferPhase()
-    {
-        m_received = 0;
-        createFolderIfMissing(destinationFolder(m_destination));
-        m_file.Open(host::NativePath(m_destination));
-        QByteArray chunk;
-        do {
-            chunk = m_inet.GetChunk(kChunkBytes);
-            Owner();
-            m_file.Write(chunk.constData(), std::size_t(chunk.size()));
-            if (Cancelled())
-                break;
-            m_received += chunk.size();
-            if (!m_withoutLength) {
-                emit Owner().DownloadProgress(detail::PercentText(m_received, m_expected));
-                Owner();
-            }
-            DoEvents();
-        } while (chunk.size() >= 2);
-        const bool whole = m_withoutLength ? m_inet.EndedCleanly() : m_received == m_expected;
-        if (whole && !Cancelled())
-            m_file.Commit();
-    }
-
-    bool Finish()
-    {
-        bool result = false;
-        const bool opened = m_file.IsOpen() || m_file.Committed();
-        const bool whole = m_withoutLength ? m_file.Committed()
-                                           : m_received == m_expected && (!opened || m_file.Committed());
-        if (whole) {
-            if (!Cancelled())
-                emit Owner().DowloadComplete();
-            result = true;
-        } else if (!opened) {
-            Owner().m_Cancel = true;
-        } else if (!Cancelled()) {
-            Report(QStringLiteral("The connection with the server was reset."));
-        }
-        m_file.Discard();
-        m_inet.Cancel();
-        return result;
-    }
-
-    QPointer<FileDownloader> m_owner;
-    host::HttpTransfer* m_outer; // a call this one runs inside, if the host started one
-    const QString m_url;
+    FileDownloader& m_owner;
     const QString m_destination;
+    const QString m_nativeDestination;
     host::HttpTransfer m_inet;
     PartFile m_file;
+    std::optional<Validators> m_validators; // sent with the request
+    QEventLoop* m_loop = nullptr;
+    QTimer m_goOn;
     std::int64_t m_received = 0;
     std::int32_t m_expected = 0;
     bool m_withoutLength = false;
+    bool m_headHandled = false;
+    bool m_lastPieceTaken = false;
+    bool m_ended = false;
+    bool m_succeeded = false;
 };
 
 FileDownloader::FileDownloader(QWidget* parent, const host::PropertyBag& design) : QWidget(parent)
@@ -231,29 +301,37 @@ FileDownloader::FileDownloader(QWidget* parent, const host::PropertyBag& design)
 
 FileDownloader::~FileDownloader()
 {
-    // A call still on the stack gives up at its next wait instead of finishing a transfer
-    // nobody is there to hear about.
-    if (m_running)
-        m_running->Interrupt();
+    // DownloadFile, still waiting further down the stack, returns false once it is reached.
+    if (m_session)
+        m_session->Cancel();
 }
 
 void FileDownloader::Cancel()
 {
     m_Cancel = true;
-    // Also wakes a call that is waiting on a stalled server.
-    if (m_running)
-        m_running->Interrupt();
+    if (m_session)
+        m_session->Cancel();
 }
 
 bool FileDownloader::DownloadFile(const QString& strURL, const QString& strDestination, const QString& UserName,
                                   const QString& Password)
 {
-    Call call(*this, strURL, strDestination);
-    try {
-        return call.Run(UserName, Password);
-    } catch (const Abandoned&) {
+    if (m_session)
         return false;
+    m_Cancel = false;
+    m_session = std::make_unique<Session>(*this, strURL, strDestination);
+    const QPointer<FileDownloader> alive(this);
+    m_session->Start(UserName, Password);
+    if (alive && !m_session->Ended()) {
+        QEventLoop loop;
+        m_session->SetLoop(&loop);
+        loop.exec();
     }
+    if (!alive)
+        return false;
+    const bool succeeded = m_session->Succeeded();
+    m_session.reset();
+    return succeeded;
 }
 
 void FileDownloader::paintEvent(QPaintEvent*)

@@ -4,26 +4,31 @@
 
 #include <QWidget>
 
-namespace host {
-class HttpTransfer;
-}
+#include <memory>
 
 namespace download {
 
-// Fetches one file over HTTP into a local path, inside the one DownloadFile call, letting
-// window messages run while it waits and after every 1024-byte piece. What happens is told
-// only through the four signals, raised before DownloadFile returns. Shown as a briefcase.
+// Fetches one file over HTTP into a local path, inside the one DownloadFile call, which runs
+// the event loop while it waits: the transfer moves on as bytes arrive, window messages run
+// meanwhile, and a modal box opened meanwhile does not hold the transfer up. What happens is
+// told only through the signals, all raised before DownloadFile returns. Shown as a briefcase.
 class FileDownloader : public QWidget {
     Q_OBJECT
 public:
     FileDownloader(QWidget* parent, const host::PropertyBag& design);
     ~FileDownloader() override;
 
-    // Asks a running DownloadFile to stop; harmless when none runs.
+    // Asks a running DownloadFile to stop at once, quietly; harmless when none runs.
     void Cancel();
     // Downloads strURL into strDestination (a full path; "\" and "/" both separate). The
     // destination is replaced only by a whole body; after a failure or a cancel it is as it
-    // was. True when the counted bytes match the announced length.
+    // was. True when the download succeeded, or the server said the file has not changed;
+    // false after any failure or a cancel. One download at a time: a call made while one runs
+    // returns false at once.
+    //
+    // The validators of the last successful download (ETag, Last-Modified) are remembered
+    // beside the destination in "<destination>.etag" and sent with the next request for the
+    // same, unchanged file; a "304 Not Modified" then raises UpToDate and touches nothing.
     bool DownloadFile(const QString& strURL, const QString& strDestination, const QString& UserName = {},
                       const QString& Password = {});
 
@@ -36,16 +41,19 @@ signals:
     void DownloadEvents(const QString& strEvent);
     void DowloadComplete();
     void DownloadProgress(const QString& intPercent);
+    // The server has nothing newer than the file already at the destination; nothing was
+    // written and no other event follows.
+    void UpToDate();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    class Call;
-    friend class Call;
+    class Session;
+    friend class Session;
 
     bool m_Cancel = false;
-    host::HttpTransfer* m_running = nullptr; // the transfer of the call in progress
+    std::unique_ptr<Session> m_session; // the download in progress
 };
 
 } // namespace download

@@ -34,6 +34,7 @@ protected:
                          [this] { events << QStringLiteral("complete"); });
         QObject::connect(&downloader, &download::FileDownloader::DownloadProgress,
                          [this](const QString& percent) { events << QStringLiteral("progress: ") + percent; });
+        QObject::connect(&downloader, &download::FileDownloader::UpToDate, [this] { events << QStringLiteral("up to date"); });
     }
     void TearDown() override { host::HttpTransfer::SetDefaultTimeouts(savedTimeouts); }
 

@@ -21,7 +21,9 @@ namespace testsupport {
 // configuration and logs in a temporary folder. It answers a range request with 206.
 class NginxServer {
 public:
-    explicit NginxServer(const QString& root)
+    // With a log, every request adds a line "<request bytes> <answer bytes>" to it, as counted
+    // by the server itself.
+    explicit NginxServer(const QString& root, const QString& byteLog = {})
     {
         const QString binary = QStringLiteral("/usr/sbin/nginx");
         if (!QFile::exists(binary))
@@ -29,7 +31,7 @@ public:
         if (!m_prefix.isValid())
             throw std::runtime_error("no temporary folder for nginx");
         m_port = freePort();
-        writeConfig(root);
+        writeConfig(root, byteLog);
         m_process.setProgram(binary);
         m_process.setArguments({QStringLiteral("-p"), m_prefix.path() + QLatin1Char('/'), QStringLiteral("-c"),
                                 m_prefix.filePath(QStringLiteral("nginx.conf")), QStringLiteral("-e"),
@@ -103,7 +105,7 @@ private:
         }
     }
 
-    void writeConfig(const QString& root) const
+    void writeConfig(const QString& root, const QString& byteLog) const
     {
         const QString temp = m_prefix.filePath(QStringLiteral("temp"));
         QDir().mkpath(temp);
@@ -113,13 +115,17 @@ private:
         file.write(QStringLiteral(
                        "daemon off;\nmaster_process off;\nworker_processes 1;\npid \"%1/nginx.pid\";\n"
                        "error_log \"%1/error.log\" warn;\nevents { worker_connections 64; }\n"
-                       "http {\n  access_log off;\n  client_body_temp_path \"%2\";\n  proxy_temp_path \"%2\";\n"
+                       "http {\n  %5\n  client_body_temp_path \"%2\";\n  proxy_temp_path \"%2\";\n"
                        "  fastcgi_temp_path \"%2\";\n  uwsgi_temp_path \"%2\";\n  scgi_temp_path \"%2\";\n"
                        "  default_type application/octet-stream;\n  sendfile on;\n"
                        "  server {\n    listen 127.0.0.1:%3;\n    root \"%4\";\n  }\n}\n")
                        .arg(m_prefix.path(), temp)
                        .arg(m_port)
                        .arg(root)
+                       .arg(byteLog.isEmpty() ? QStringLiteral("access_log off;")
+                                              : QStringLiteral("log_format bytes '$request_length $bytes_sent';\n"
+                                                               "  access_log \"%1\" bytes;")
+                                                    .arg(byteLog))
                        .toUtf8());
     }
 

@@ -411,6 +411,7 @@ struct LocalHttpServer::State {
     bool answer(int fd, const Request& request);
     bool serveFile(int fd, const Request& request, bool keepAlive);
     void serveCanned(int fd, const HttpResponse& response, bool headOnly);
+    bool sendHead(int fd, std::string_view head, std::chrono::milliseconds drip);
     void idleUntilGone(int fd);
     Fd listen(std::uint16_t wantedPort);
     void goOffline();
@@ -646,11 +647,25 @@ void LocalHttpServer::State::serveCanned(int fd, const HttpResponse& response, b
         return idleUntilGone(fd);
     if (response.closeWithoutAnswer)
         return;
-    if (!sendAll(fd, response.rawHead.empty() ? composedHead(response) : response.rawHead) || headOnly)
+    const std::string head = response.rawHead.empty() ? composedHead(response) : response.rawHead;
+    if (!sendHead(fd, head, response.dripHeadLines) || headOnly)
         return;
     const std::size_t bodyBytes = std::min(response.stopAfterBodyBytes, response.body.size());
     if (sendAll(fd, std::string_view(response.body).substr(0, bodyBytes)) && response.stallAtStop)
         idleUntilGone(fd);
+}
+
+bool LocalHttpServer::State::sendHead(int fd, std::string_view head, std::chrono::milliseconds drip)
+{
+    if (drip.count() <= 0)
+        return sendAll(fd, head);
+    while (!head.empty()) {
+        const std::size_t lineEnd = std::min(head.find('\n'), head.size() - 1) + 1;
+        if (stop.waitFor(drip) || !sendAll(fd, head.substr(0, lineEnd)))
+            return false;
+        head.remove_prefix(lineEnd);
+    }
+    return true;
 }
 
 void LocalHttpServer::State::idleUntilGone(int fd)

@@ -29,6 +29,9 @@ struct HttpResponse {
     // instead of closing it: a stalled transfer rather than a broken one.
     bool stallAtStop = false;
     std::chrono::milliseconds delayBeforeHead{0};
+    // Send the head one line at a time with this pause before each line: a slow drip that
+    // keeps the connection busy without ever finishing.
+    std::chrono::milliseconds dripHeadLines{0};
     // Read the request, then never answer until the client leaves or the server stops.
     bool sayNothing = false;
     // Read the request, then close the connection without a word.
