@@ -69,6 +69,7 @@ frmMain::frmMain(Forms& forms)
     connect(bbUpdate, &button::PelroButton::Click, this, &frmMain::bbUpdate_Click);
     connect(FileDownloader, &download::FileDownloader::DownloadErrors, this, &frmMain::FileDownloader_DownloadErrors);
     connect(FileDownloader, &download::FileDownloader::DowloadComplete, this, &frmMain::FileDownloader_DowloadComplete);
+    connect(FileDownloader, &download::FileDownloader::UpToDate, this, &frmMain::FileDownloader_UpToDate);
     // A download still running when the window goes ends with it.
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
     // The window is made once the splash is up, so the bus costs start-up nothing.
@@ -176,10 +177,15 @@ void frmMain::FileDownloader_DownloadErrors(const QString& strError)
     FileDownloader->Cancel();
 }
 
-void frmMain::FileDownloader_DowloadComplete()
+void frmMain::FileDownloader_DowloadComplete() { updateEnded(QStringLiteral("Download complete")); }
+
+// The server said the catalogue has not changed since the last update: nothing was written.
+void frmMain::FileDownloader_UpToDate() { updateEnded(QStringLiteral("The catalogue is up to date.")); }
+
+void frmMain::updateEnded(const QString& message)
 {
     const QPointer<frmMain> self(this);
-    host::MsgBox(QStringLiteral("Download complete"), host::MessageIcon::Information, QStringLiteral("Success"));
+    host::MsgBox(message, host::MessageIcon::Information, QStringLiteral("Success"));
     if (!self)
         return;
     Text->setEnabled(true);

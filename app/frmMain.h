@@ -67,6 +67,8 @@ private:
     void bbUpdate_Click();
     void FileDownloader_DownloadErrors(const QString& strError);
     void FileDownloader_DowloadComplete();
+    void FileDownloader_UpToDate();
+    void updateEnded(const QString& message);
     // Runs a handler's steps; whatever fails ends the handler with the one message.
     template <class Steps>
     void Guarded(Steps&& steps);

@@ -92,6 +92,30 @@ TEST_F(CatalogueUpdateTest, FirstClickArmsTheNextDownloadsAndSuccessIsAnnounced)
     EXPECT_EQ(platform.messages.size(), 1u);
 }
 
+TEST_F(CatalogueUpdateTest, AnUnchangedCatalogueIsUpToDateAndNothingIsWritten)
+{
+    HttpResponse tagged;
+    tagged.body = NewCatalogue.toStdString();
+    tagged.headers = {{"ETag", "\"v1\""}};
+    server.route("/vanupelrolive/kelsor.dll", tagged);
+    SetUrl("/vanupelrolive/kelsor.dll");
+    Click();
+    Click();
+    ASSERT_EQ(Catalogue(), NewCatalogue);
+
+    HttpResponse unchanged;
+    unchanged.status = 304;
+    unchanged.reason = "Not Modified";
+    server.route("/vanupelrolive/kelsor.dll", unchanged);
+    Click(); // "Check Update" arms again
+    Click();
+    EXPECT_NE(server.requestHeads().back().find("If-None-Match: \"v1\""), std::string::npos);
+    EXPECT_EQ(Messages(), (QStringList{"Success: Download complete", "Success: The catalogue is up to date."}));
+    EXPECT_EQ(Caption(), QStringLiteral("Check Update"));
+    EXPECT_TRUE(main->Text->isEnabled());
+    EXPECT_EQ(Catalogue(), NewCatalogue);
+}
+
 TEST_F(CatalogueUpdateTest, BlankAddressDoesNothingAndAnErrorRearmsTheButton)
 {
     Click();
