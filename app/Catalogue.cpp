@@ -2,6 +2,9 @@
 
 #include "host/FileSystem.h"
 #include "host/LineInput.h"
+#include "host/Platform.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -45,6 +48,34 @@ std::optional<Catalogue> ReadCatalogue(const QString& path)
         catalogue.titles.append(host::DecodeAnsi(title));
     }
     return catalogue;
+}
+
+namespace {
+
+const QString CatalogueName = QStringLiteral("kelsor.dll");
+
+} // namespace
+
+QString CatalogueFolderToWrite()
+{
+    const QString program = host::AppPath();
+    return host::IsWritableFolder(program) ? program : host::UserDataFolder();
+}
+
+QStringList CataloguePlaces()
+{
+    return {host::AppPath() + QLatin1Char('/') + CatalogueName, host::UserDataFolder() + QLatin1Char('/') + CatalogueName};
+}
+
+QString CatalogueToRead()
+{
+    const QStringList places = CataloguePlaces();
+    const QFileInfo bundled(places[0]);
+    const QFileInfo fetched(places[1]);
+    if (host::FindNormalFile(fetched.filePath())
+        && (!host::FindNormalFile(bundled.filePath()) || fetched.lastModified() > bundled.lastModified()))
+        return fetched.filePath();
+    return bundled.filePath();
 }
 
 } // namespace app

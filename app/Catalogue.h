@@ -19,4 +19,13 @@ struct Catalogue {
 // opened or read to its end yields the records read so far.
 std::optional<Catalogue> ReadCatalogue(const QString& path);
 
+// Where an update writes the catalogue: the program folder where this user may write it
+// (a per-user or portable install), else the user's own data folder (a system-wide one).
+QString CatalogueFolderToWrite();
+// The catalogue to read at start: the newer of the user's fetched copy and the program
+// folder's, so a reinstall with a newer bundled catalogue wins over an older fetched one.
+QString CatalogueToRead();
+// Every place a catalogue may lie.
+QStringList CataloguePlaces();
+
 } // namespace app

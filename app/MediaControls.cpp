@@ -22,6 +22,11 @@ MediaControls::MediaControls(frmMain& main)
     };
     host::MediaPlayer* player = m_main.wmpr;
     connect(player, &host::MediaPlayer::stateChanged, this, changed);
+    // The playing title may sit elsewhere in a catalogue fetched meanwhile.
+    connect(&m_main, &frmMain::catalogueReloaded, this, [this, changed] {
+        m_address.clear();
+        changed();
+    });
     connect(player, &host::MediaPlayer::mediaChanged, this, changed);
     connect(player, &host::MediaPlayer::volumeChanged, this, changed);
     connect(player, &host::MediaPlayer::rateChanged, this, changed);

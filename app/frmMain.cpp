@@ -14,6 +14,7 @@
 #include "host/RuntimeError.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
+#include <QDir>
 #include <QPointer>
 
 namespace app {
@@ -70,6 +71,9 @@ frmMain::frmMain(Forms& forms)
     connect(FileDownloader, &download::FileDownloader::DownloadErrors, this, &frmMain::FileDownloader_DownloadErrors);
     connect(FileDownloader, &download::FileDownloader::DowloadComplete, this, &frmMain::FileDownloader_DowloadComplete);
     connect(FileDownloader, &download::FileDownloader::UpToDate, this, &frmMain::FileDownloader_UpToDate);
+    connect(FileDownloader, &download::FileDownloader::DownloadProgress, this, [this](const QString& intPercent) {
+        wmpr->setActivity(tr("Updating catalogue %1%").arg(intPercent));
+    });
     // A download still running when the window goes ends with it.
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
     // The window is made once the splash is up, so the bus costs start-up nothing.
@@ -79,19 +83,43 @@ frmMain::frmMain(Forms& forms)
 void frmMain::Form_Load()
 {
     LoadCatalogue();
-    download::FileDownloader::RemoveAbandonedParts(host::AppPath() + QStringLiteral("/kelsor.dll"));
+    for (const QString& place : CataloguePlaces())
+        download::FileDownloader::RemoveAbandonedParts(place);
 }
 
 void frmMain::LoadCatalogue()
 {
     CatalogueUrls = QStringList{QString()};
-    std::optional<Catalogue> catalogue = ReadCatalogue(host::AppPath() + QStringLiteral("/kelsor.dll"));
+    std::optional<Catalogue> catalogue = ReadCatalogue(CatalogueToRead());
     if (!catalogue) {
         rLista->setPlaceholder(tr("The catalogue is missing. Update fetches it."));
         return;
     }
     CatalogueUrls = std::move(catalogue->urls);
     rLista->SetItems(catalogue->titles);
+}
+
+// The selected title stays selected where the new catalogue still lists it.
+void frmMain::ReloadCatalogue()
+{
+    std::optional<Catalogue> catalogue = ReadCatalogue(CatalogueToRead());
+    if (!catalogue)
+        return;
+    const int old = rLista->ListIndex();
+    const QString title = HasSelectedTitle() ? rLista->List(old) : QString();
+    const QString url = old >= 0 && old < CatalogueUrls.size() ? CatalogueUrls[old] : QString();
+    CatalogueUrls = std::move(catalogue->urls);
+    rLista->setPlaceholder({});
+    rLista->SetItems(catalogue->titles);
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < catalogue->titles.size() && found < 0; ++i)
+        if (catalogue->titles[i] == title && CatalogueUrls[i] == url)
+            found = i;
+    if (found < 0 && !title.isEmpty())
+        found = catalogue->titles.indexOf(title);
+    if (found >= 0)
+        rLista->setListIndex(int(found));
+    emit catalogueReloaded();
 }
 
 template <class Steps>
@@ -161,13 +189,19 @@ void frmMain::bbUpdate_Click()
             return;
         Text->setEnabled(false);
         bbUpdate->setCaption(QStringLiteral("Cancel"));
+        const QString folder = CatalogueFolderToWrite();
+        QDir().mkpath(folder);
         // Runs until the download ends, letting this window's handlers run meanwhile.
-        FileDownloader->DownloadFile(url, host::AppPath() + QStringLiteral("\\") + Module1::PlainFileNameFromUrl(url));
+        const QPointer<frmMain> self(this);
+        FileDownloader->DownloadFile(url, folder + QStringLiteral("\\") + Module1::PlainFileNameFromUrl(url));
+        if (self)
+            wmpr->setActivity({});
     });
 }
 
 void frmMain::FileDownloader_DownloadErrors(const QString& strError)
 {
+    wmpr->setActivity({});
     const QPointer<frmMain> self(this);
     host::MsgBox(strError, host::MessageIcon::Critical, QStringLiteral("Error"));
     if (!self)
@@ -177,13 +211,18 @@ void frmMain::FileDownloader_DownloadErrors(const QString& strError)
     FileDownloader->Cancel();
 }
 
-void frmMain::FileDownloader_DowloadComplete() { updateEnded(QStringLiteral("Download complete")); }
+void frmMain::FileDownloader_DowloadComplete()
+{
+    ReloadCatalogue();
+    updateEnded(QStringLiteral("Download complete"));
+}
 
 // The server said the catalogue has not changed since the last update: nothing was written.
 void frmMain::FileDownloader_UpToDate() { updateEnded(QStringLiteral("The catalogue is up to date.")); }
 
 void frmMain::updateEnded(const QString& message)
 {
+    wmpr->setActivity({});
     const QPointer<frmMain> self(this);
     host::MsgBox(message, host::MessageIcon::Information, QStringLiteral("Success"));
     if (!self)

@@ -55,11 +55,16 @@ public:
     host::Image* Image2;
     host::Image* Image3;
 
+signals:
+    // The list was filled anew from the catalogue file (after an update).
+    void catalogueReloaded();
+
 protected:
     void Form_Load() override;
 
 private:
     void LoadCatalogue();
+    void ReloadCatalogue();
     void rLista_DblClick();
     void bbStop_Click();
     void Image1_Click();

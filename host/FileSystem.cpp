@@ -1,7 +1,11 @@
 #include "FileSystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace host {
 
@@ -27,6 +31,16 @@ QString StateFolder()
     if (!QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return QDir::cleanPath(base + QStringLiteral("/vanupelro"));
+}
+
+QString UserDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/vanupelro");
+}
+
+bool IsWritableFolder(const QString& folder)
+{
+    return ::access(QFile::encodeName(NativePath(folder)).constData(), W_OK | X_OK) == 0;
 }
 
 } // namespace host

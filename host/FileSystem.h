@@ -16,4 +16,11 @@ QString NativePath(QString path);
 // Not created here.
 QString StateFolder();
 
+// Where this user's own copies of the program's data go (a fetched catalogue), after the
+// XDG rule: $XDG_DATA_HOME, else $HOME/.local/share, plus "/vanupelro". Not created here.
+QString UserDataFolder();
+
+// True when this process may create files in folder (permissions, read-only mounts).
+bool IsWritableFolder(const QString& folder);
+
 } // namespace host

@@ -271,6 +271,14 @@ void MediaPlayer::ShowNotice(const QString& text)
     update();
 }
 
+void MediaPlayer::setActivity(const QString& text)
+{
+    if (text == m_activity)
+        return;
+    m_activity = text;
+    update();
+}
+
 void MediaPlayer::setSideNote(const QString& text)
 {
     if (text == m_sideNote)
@@ -416,7 +424,7 @@ void MediaPlayer::paintEvent(QPaintEvent*)
     const int timeWidth = time.isEmpty() ? 0 : metrics.horizontalAdvance(time) + 8;
     const QRect leadBox = row.adjusted(MarkWidth, 0, -timeWidth, 0);
     painter.setPen(text);
-    const QString lead = m_notice.isEmpty() ? line.lead : m_notice;
+    const QString lead = !m_notice.isEmpty() ? m_notice : !m_activity.isEmpty() ? m_activity : line.lead;
     painter.drawText(leadBox, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(lead, Qt::ElideRight, leadBox.width()));
     if (!time.isEmpty()) {
         painter.setPen(QColor(0xb8, 0xc4, 0xd2));

@@ -67,6 +67,10 @@ public:
     // A short word in the strip for a few seconds ("Resuming at 12:34").
     void ShowNotice(const QString& text);
     QString Notice() const { return m_notice; }
+    // Work of the window's shown in the strip while it lasts ("Updating catalogue 40%");
+    // empty when done.
+    void setActivity(const QString& text);
+    QString Activity() const { return m_activity; }
     // A standing note after the time (the sleep timer's countdown); empty for none.
     void setSideNote(const QString& text);
     QString SideNote() const { return m_sideNote; }
@@ -124,6 +128,7 @@ private:
     double m_fade = 1.0;
     QString m_notice;
     QString m_sideNote;
+    QString m_activity;
     std::optional<qint64> m_dragMs; // where a drag on the progress line would seek
     QTimer m_elapsed;               // only runs while playing
     QTimer m_noticeTimer;

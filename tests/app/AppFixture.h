@@ -22,6 +22,7 @@ protected:
         platform.programFolder = folder.path();
         // Listening positions and volume go to a state folder of the test's own.
         qputenv("XDG_STATE_HOME", folder.filePath(QStringLiteral("state")).toUtf8());
+        qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toUtf8());
         host::Form::SetLastUnloadHandler([this] { ++programEnded; });
     }
 

@@ -93,3 +93,46 @@ TEST_F(CatalogueTest, WhatIsNotANormalFileIsNotRead)
     hidden.close();
     EXPECT_FALSE(app::ReadCatalogue(hidden.fileName()).has_value()) << "a hidden file";
 }
+
+#include "AppFixture.h"
+
+#include <QDateTime>
+
+namespace {
+
+class CatalogueFolderTest : public AppTest {
+protected:
+    QString Write(const QString& folderPath, const QDateTime& when)
+    {
+        QDir().mkpath(folderPath);
+        QFile file(folderPath + QStringLiteral("/kelsor.dll"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Title==>media/welcome.ogg\r\n");
+        file.flush(); // a later flush would stamp the file anew
+        file.setFileTime(when, QFileDevice::FileModificationTime);
+        return file.fileName();
+    }
+    QString UserFolder() const { return folder.filePath(QStringLiteral("data/vanupelro")); }
+};
+
+} // namespace
+
+TEST_F(CatalogueFolderTest, TheNewerOfTheFetchedAndTheBundledCatalogueIsRead)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString bundled = Write(folder.path(), now.addDays(-2));
+    EXPECT_EQ(app::CatalogueToRead(), bundled) << "no fetched copy yet";
+
+    const QString fetched = Write(UserFolder(), now.addDays(-1));
+    EXPECT_EQ(app::CatalogueToRead(), fetched);
+
+    Write(folder.path(), now); // a reinstall brought a newer one
+    EXPECT_EQ(app::CatalogueToRead(), bundled);
+}
+
+TEST_F(CatalogueFolderTest, UpdatesGoToTheProgramFolderWhereItCanBeWritten)
+{
+    EXPECT_EQ(app::CatalogueFolderToWrite(), folder.path());
+    platform.programFolder = QStringLiteral("/proc/1"); // not writable, even by root
+    EXPECT_EQ(app::CatalogueFolderToWrite(), UserFolder());
+}

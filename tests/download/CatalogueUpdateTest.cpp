@@ -9,6 +9,7 @@
 #include "download/FileDownloader.h"
 #include "host/Controls.h"
 #include "host/HttpTransfer.h"
+#include "host/MediaPlayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,7 +23,7 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace {
 
-const QByteArray OldCatalogue = "Old title==>http://old.example/a.ogg\r\n";
+const QByteArray OldCatalogue = "Second==>http://127.0.0.1/second.ogg\r\nOld title==>http://old.example/a.ogg\r\n";
 const QByteArray NewCatalogue = "First==>http://127.0.0.1/first.ogg\r\nSecond==>http://127.0.0.1/second.ogg\r\n";
 
 class CatalogueUpdateTest : public AppTest {
@@ -76,20 +77,36 @@ TEST_F(CatalogueUpdateTest, FirstClickArmsTheNextDownloadsAndSuccessIsAnnounced)
     QObject::connect(main->FileDownloader, &download::FileDownloader::DownloadEvents, main, [&] {
         duringDownload << Caption() << (main->Text->isEnabled() ? "enabled" : "disabled");
     });
-    const int titles = main->rLista->ListCount();
+    QString strip;
+    QObject::connect(main->FileDownloader, &download::FileDownloader::DownloadProgress, main,
+                     [&] { strip = main->wmpr->Activity(); });
     Click();
 
     EXPECT_EQ(duringDownload, QStringList({"Cancel", "disabled"}));
+    EXPECT_EQ(strip, QStringLiteral("Updating catalogue 100%"));
+    EXPECT_EQ(main->wmpr->Activity(), QString()) << "the strip is the player's again";
     EXPECT_EQ(Messages(), QStringList{"Success: Download complete"});
     EXPECT_EQ(platform.messages.front().icon, host::MessageIcon::Information);
     EXPECT_EQ(Caption(), QStringLiteral("Check Update"));
     EXPECT_TRUE(main->Text->isEnabled());
     EXPECT_EQ(Catalogue(), NewCatalogue);
-    EXPECT_EQ(main->rLista->ListCount(), titles) << "the new catalogue shows from the next start";
+    EXPECT_EQ(main->rLista->ListCount(), 2) << "the new catalogue shows at once";
+    EXPECT_EQ(main->rLista->List(1), QStringLiteral("Second"));
+    EXPECT_EQ(main->CatalogueUrls[1], QStringLiteral("http://127.0.0.1/second.ogg"));
 
     Click();
     EXPECT_EQ(Caption(), QStringLiteral("Download"));
     EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+TEST_F(CatalogueUpdateTest, TheSelectedTitleStaysSelectedWhereTheNewCatalogueListsIt)
+{
+    main->rLista->setListIndex(0);
+    SetUrl("/vanupelrolive/kelsor.dll");
+    Click();
+    Click();
+    EXPECT_EQ(main->rLista->ListIndex(), 1);
+    EXPECT_EQ(main->rLista->List(main->rLista->ListIndex()), QStringLiteral("Second"));
 }
 
 TEST_F(CatalogueUpdateTest, AnUnchangedCatalogueIsUpToDateAndNothingIsWritten)
