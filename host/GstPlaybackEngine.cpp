@@ -14,13 +14,15 @@ namespace host {
 
 namespace {
 
-// playbin flags: audio with software volume; no video or subtitle windows. A web recording
-// is kept in a temporary file as it arrives: demuxers then read it as they would a local
-// file, which is what makes seeking in it dependable (Ogg over a plain stream often could
-// not find its end, and then refused every seek).
+// playbin flags: audio with software volume; no video or subtitle windows. Progressive
+// download to a temporary file is left off: it made seeking to a place not yet arrived
+// take seconds, and a stall stopped playing what had arrived. Without it, GStreamer's Ogg
+// demuxer sometimes cannot seek in a web stream (it fails to find the length); MP3, which
+// the catalogue serves, always can.
 constexpr guint PlayAudio = 0x2;
 constexpr guint PlaySoftVolume = 0x10;
-constexpr guint PlayDownload = 0x80;
+
+constexpr gint BufferAheadBytes = 48 * 1024;
 
 constexpr double SlowestRate = 0.75;
 constexpr double FastestRate = 2.0;
@@ -240,7 +242,11 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     if (!playbin)
         return nullptr;
     gst_object_ref_sink(playbin);
-    g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume | PlayDownload, nullptr);
+    g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume, nullptr);
+    // A network stream plays again once this much lies ahead. The default (megabytes) is
+    // many minutes of speech: on a line only a little faster than the recording the
+    // buffer never filled, and playback stayed in buffering.
+    g_object_set(playbin, "buffer-size", BufferAheadBytes, nullptr);
     gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin), GST_STREAM_VOLUME_FORMAT_CUBIC, m_volume);
     // Keeps the pitch when the speed changes; at normal speed it passes audio through.
     if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
@@ -487,10 +493,11 @@ void GstPlaybackEngine::seekSettled(unsigned generation, quint32 seqnum, bool se
 {
     if (generation != m_generation || seqnum != m_seekSeqnum || m_seekingTo < 0)
         return; // a later seek is under way
-    if (settled)
+    // It may have settled between the wait's end and now; if not, the next preroll lands it.
+    if (settled || gst_element_get_state(m_pipeline->Pipeline(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS)
         seekLanded();
     else
-        m_seekOutlasted = true; // still buffering: lands with the next preroll
+        m_seekOutlasted = true;
 }
 
 void GstPlaybackEngine::seekFailed(unsigned generation)
