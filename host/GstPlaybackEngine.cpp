@@ -6,6 +6,7 @@
 #include <gst/gst.h>
 
 #include <QMetaObject>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <mutex>
@@ -251,8 +252,10 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     // Keeps the pitch when the speed changes; at normal speed it passes audio through.
     if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
         g_object_set(playbin, "audio-filter", tempo, nullptr);
-    if (GstElement* sink = makeOutput())
+    if (GstElement* sink = makeOutput()) {
         g_object_set(playbin, "audio-sink", sink, nullptr);
+        gst_object_unref(sink);
+    }
     auto* context = new BusContext{m_relay, playbin, generation};
     g_signal_connect(playbin, "source-setup", G_CALLBACK(SetUpSource), context);
 
@@ -277,13 +280,55 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     return playbin;
 }
 
+namespace {
+
+// The desktop's output: the first audio sink, by rank, that opens a device. An output
+// library can be installed with nothing behind it (OpenAL on a machine without a sound
+// card); a pipeline given it waited in buffering for good. With no output that opens, the
+// recording plays silently (the program still works, and says why once).
+GstElement* MakeWorkingOutput()
+{
+    GList* factories = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    factories = g_list_sort(factories, gst_plugin_feature_rank_compare_func);
+    GstElement* output = nullptr;
+    for (GList* item = factories; item && !output; item = item->next) {
+        GstElement* sink = gst_element_factory_create(GST_ELEMENT_FACTORY(item->data), nullptr);
+        if (!sink)
+            continue;
+        gst_object_ref_sink(sink);
+        const bool opens = gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+        gst_element_set_state(sink, GST_STATE_NULL);
+        if (opens)
+            output = sink;
+        else
+            gst_object_unref(sink);
+    }
+    gst_plugin_feature_list_free(factories);
+    if (output)
+        return output;
+    static std::once_flag warned;
+    std::call_once(warned, [] { qWarning("No sound output: recordings play silently"); });
+    output = gst_element_factory_make("fakesink", nullptr);
+    if (output) {
+        gst_object_ref_sink(output);
+        g_object_set(output, "sync", TRUE, nullptr);
+    }
+    return output;
+}
+
+} // namespace
+
+// The caller owns the reference returned.
 GstElement* GstPlaybackEngine::makeOutput() const
 {
     if (m_audioSink.isEmpty())
-        return nullptr; // playbin picks the desktop's output
+        return MakeWorkingOutput();
     GError* error = nullptr;
     GstElement* sink = gst_parse_bin_from_description(m_audioSink.toUtf8().constData(), TRUE, &error);
     g_clear_error(&error);
+    if (sink)
+        gst_object_ref_sink(sink);
     return sink;
 }
 
@@ -362,14 +407,24 @@ void GstPlaybackEngine::Open(const QString& uri, qint64 startMs)
 void GstPlaybackEngine::retryIfSilent(unsigned generation, unsigned news)
 {
     const bool starting = m_state == PlaybackState::Connecting || m_state == PlaybackState::Buffering;
-    if (generation != m_generation || !starting || m_startRetried)
+    if (generation != m_generation || !starting)
         return;
     if (news != m_news) {
         watchStart(); // still talking: look again later
         return;
     }
-    m_startRetried = true;
-    start(m_uri, m_holdForStartMs);
+    if (!m_startRetried) {
+        m_startRetried = true;
+        start(m_uri, m_holdForStartMs);
+        return;
+    }
+    // Silent twice although the recording arrived: what is left is the output, which
+    // nothing will bring back. Without the recording, the web source's time-out says why.
+    const bool arrived = !isWeb() || (m_httpStatus >= 200 && m_httpStatus < 300);
+    if (!arrived)
+        watchStart();
+    else
+        fail(m_audioSink.isEmpty() ? QStringLiteral("No sound output") : QStringLiteral("the recording does not start"));
 }
 
 void GstPlaybackEngine::watchStart()

@@ -416,3 +416,31 @@ TEST_F(EngineTest, AServerThatAcceptsButNeverAnswersIsToldApart)
     ASSERT_TRUE(WaitFor(host::PlaybackState::Failed, 40000));
     EXPECT_EQ(reports.back().message, QStringLiteral("the server does not answer"));
 }
+
+// The desktop's output, whatever this machine has: an output library with no device behind
+// it must not leave a start waiting for good.
+TEST(DefaultOutputTest, StartsOrSaysThereIsNoSoundNeverHangs)
+{
+    testsupport::LocalHttpServer server;
+    server.serveDirectory(VANUPELRO_MEDIA_DIR);
+    host::GstPlaybackEngine engine;
+    host::PlaybackState last = host::PlaybackState::Stopped;
+    QString message;
+    QObject::connect(&engine, &host::PlaybackEngine::stateChanged,
+                     [&](host::PlaybackState state, int, const QString& text) {
+                         last = state;
+                         message = text;
+                     });
+    // It went wrong now and then, not every time.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const char* name = attempt % 2 ? "/welcome.mp3" : "/welcome.ogg";
+        engine.Open(QString::fromStdString(server.url(name)));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return last == host::PlaybackState::Playing || last == host::PlaybackState::Failed; }, 8000))
+            << name << " left in state " << int(last);
+        if (last == host::PlaybackState::Failed) {
+            EXPECT_EQ(message, QStringLiteral("No sound output"));
+        }
+        engine.Close();
+    }
+}
