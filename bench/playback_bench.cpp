@@ -2,7 +2,7 @@
 // argument names the scenario that the player's benchmark with the same argument repeats:
 //   0, 1  double-click on a title to playing, Ogg and MP3 over local HTTP (default output)
 //   2     pause to playing again, local file
-//   3     seek to a place not yet downloaded, local HTTP at twice the speed of playback
+//   3     seek to a place not yet arrived, MP3 over local HTTP at twice the speed of playback
 //   4     start over local HTTP, MP3 (against which the reconnection is set)
 // Besides: CPU while paused and memory over 1,000 pause/seek/resume cycles, as counters.
 
@@ -52,7 +52,10 @@ std::uint64_t sizeOf(const char* name)
 
 // The server sends the long recordings this many times as fast as they play.
 struct SlowLine {
-    explicit SlowLine(double timesPlayback) { g_server->limitFileRate(std::size_t(timesPlayback * double(sizeOf("long.ogg")) * 1000 / LongMs)); }
+    SlowLine(const char* name, double timesPlayback)
+    {
+        g_server->limitFileRate(std::size_t(timesPlayback * double(sizeOf(name)) * 1000 / LongMs));
+    }
     ~SlowLine() { g_server->limitFileRate(0); }
 };
 
@@ -138,8 +141,11 @@ private:
         GstMessage* m = gst_bus_timed_pop_filtered(m_bus, 20 * GST_SECOND, types);
         if (!m)
             qFatal("bare playbin never got there");
-        if (GST_MESSAGE_TYPE(m) == GST_MESSAGE_ERROR)
-            qFatal("bare playbin failed");
+        if (GST_MESSAGE_TYPE(m) == GST_MESSAGE_ERROR) {
+            GError* error = nullptr;
+            gst_message_parse_error(m, &error, nullptr);
+            qFatal("bare playbin failed: %s", error ? error->message : "?");
+        }
         return m;
     }
 
@@ -160,8 +166,10 @@ void BM_BarePlaybin(benchmark::State& state)
         }
         return;
     }
-    const SlowLine line(2);
-    BarePlaybin playbin(scenario == 2 ? longFile("long.ogg") : longAddress("long.ogg"), true);
+    // Seeking in Ogg over the web is up to GStreamer's Ogg demuxer, which does not always
+    // manage; the catalogue serves MP3.
+    const SlowLine line("long.mp3", scenario == 3 ? 2 : 0);
+    BarePlaybin playbin(scenario == 2 ? longFile("long.ogg") : longAddress("long.mp3"), true);
     playbin.setStateAndWait(GST_STATE_PLAYING);
     std::size_t next = 0;
     for (auto _ : state) {
@@ -258,9 +266,9 @@ void BM_PauseToPlaying(benchmark::State& state)
 
 void BM_SeekAhead(benchmark::State& state)
 {
-    const SlowLine line(2);
+    const SlowLine line("long.mp3", 2);
     Watched player;
-    player.engine.Open(longAddress("long.ogg"));
+    player.engine.Open(longAddress("long.mp3"));
     player.waitFor(host::PlaybackState::Playing, "to play");
     std::size_t next = 0;
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 namespace host {
@@ -45,6 +46,8 @@ constexpr int DrainedAfterStillTicks = 4;
 // range request, to find the length): they are asked again for a while.
 constexpr std::chrono::milliseconds FactsTick{200};
 constexpr int FactsTicks = 15;
+constexpr std::chrono::milliseconds SeekWatchTick{100};
+constexpr std::chrono::milliseconds SeekLandedWithin{2000};
 // The pipeline's thread waits this long for a state change to settle around a seek.
 constexpr GstClockTime SettleWait = 1500 * GST_MSECOND;
 
@@ -223,6 +226,8 @@ GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink, std::chrono::mill
     connect(&m_drainWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchDrain);
     m_factsWatch.setInterval(FactsTick);
     connect(&m_factsWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchMediaFacts);
+    m_seekWatch.setInterval(SeekWatchTick);
+    connect(&m_seekWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchSeek);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &GstPlaybackEngine::reconnect);
 }
@@ -339,6 +344,7 @@ void GstPlaybackEngine::forgetMedia()
     m_buffering = false;
     m_prerolled = false;
     m_seekingTo = -1;
+    m_seekWatch.stop();
     m_holdForStartMs = -1;
     m_mediaRate = 1.0;
     m_drainWatch.stop();
@@ -500,9 +506,7 @@ bool GstPlaybackEngine::Seek(qint64 ms)
 {
     if (!m_canSeek)
         return false;
-    ms = std::max<qint64>(ms, 0);
-    if (m_durationMs > 0)
-        ms = std::min(ms, m_durationMs);
+    ms = std::max<qint64>(ms, 0); // past the end it simply finishes; the length may be an estimate
     switch (m_state) {
     case PlaybackState::Playing:
     case PlaybackState::Paused:
@@ -524,7 +528,8 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
 {
     m_seekingTo = ms;
     m_seekKind = kind;
-    m_seekOutlasted = false;
+    m_seekSent = false;
+    m_seekWatch.stop();
     m_seekSeqnum = gst_util_seqnum_next();
     m_mediaRate = m_rate;
     m_pipeline->Post([ms, rate = m_rate, seqnum = m_seekSeqnum, generation = m_generation,
@@ -536,6 +541,7 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
             CallEngine(relay, [generation](GstPlaybackEngine* engine) { engine->seekFailed(generation); });
             return;
         }
+        CallEngine(relay, [generation, seqnum](GstPlaybackEngine* engine) { engine->seekSent(generation, seqnum); });
         const bool settled =
             gst_element_get_state(playbin, nullptr, nullptr, SettleWait) != GST_STATE_CHANGE_ASYNC;
         CallEngine(relay, [generation, seqnum, settled](GstPlaybackEngine* engine) {
@@ -544,15 +550,39 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
     });
 }
 
+void GstPlaybackEngine::seekSent(unsigned generation, quint32 seqnum)
+{
+    if (generation == m_generation && seqnum == m_seekSeqnum)
+        m_seekSent = true;
+}
+
 void GstPlaybackEngine::seekSettled(unsigned generation, quint32 seqnum, bool settled)
 {
     if (generation != m_generation || seqnum != m_seekSeqnum || m_seekingTo < 0)
-        return; // a later seek is under way
-    // It may have settled between the wait's end and now; if not, the next preroll lands it.
-    if (settled || gst_element_get_state(m_pipeline->Pipeline(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS)
+        return; // a later seek is under way, or this one has landed
+    if (settled && isNearSeekTarget())
         seekLanded();
     else
-        m_seekOutlasted = true;
+        m_seekWatch.start(); // still under way; its news may come, or may have come already
+}
+
+// Some demuxers take a seek in their own time (Ogg over the web): the pipeline looks settled
+// before it has moved.
+bool GstPlaybackEngine::isNearSeekTarget() const
+{
+    const qint64 position = queryPositionMs();
+    return position >= 0 && std::abs(position - m_seekingTo) <= SeekLandedWithin.count();
+}
+
+void GstPlaybackEngine::watchSeek()
+{
+    if (m_seekingTo < 0 || !m_pipeline) {
+        m_seekWatch.stop();
+        return;
+    }
+    if (gst_element_get_state(m_pipeline->Pipeline(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
+        && isNearSeekTarget())
+        seekLanded();
 }
 
 void GstPlaybackEngine::seekFailed(unsigned generation)
@@ -681,7 +711,7 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
     case GST_MESSAGE_ASYNC_DONE:
         if (m_seekingTo < 0)
             handlePrerolled();
-        else if (m_seekOutlasted)
+        else if (m_seekSent)
             seekLanded();
         break;
     case GST_MESSAGE_DURATION_CHANGED:
@@ -826,6 +856,7 @@ void GstPlaybackEngine::handlePrerolled()
 
 void GstPlaybackEngine::seekLanded()
 {
+    m_seekWatch.stop();
     m_prerolled = true;
     refreshMediaFacts();
     const qint64 landed = m_seekingTo;
