@@ -24,8 +24,6 @@ namespace {
 constexpr guint PlayAudio = 0x2;
 constexpr guint PlaySoftVolume = 0x10;
 
-constexpr gint BufferAheadBytes = 48 * 1024;
-
 constexpr double SlowestRate = 0.75;
 constexpr double FastestRate = 2.0;
 
@@ -249,10 +247,6 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
         return nullptr;
     gst_object_ref_sink(playbin);
     g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume, nullptr);
-    // A network stream plays again once this much lies ahead. The default (megabytes) is
-    // many minutes of speech: on a line only a little faster than the recording the
-    // buffer never filled, and playback stayed in buffering.
-    g_object_set(playbin, "buffer-size", BufferAheadBytes, nullptr);
     gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin), GST_STREAM_VOLUME_FORMAT_CUBIC, m_volume);
     // Keeps the pitch when the speed changes; at normal speed it passes audio through.
     if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
