@@ -35,7 +35,8 @@ constexpr int WebRetries = 1;
 constexpr std::chrono::seconds SilentServerAfter{WebTimeoutSeconds - 2};
 
 constexpr std::chrono::milliseconds FirstRetryDelay{250};
-constexpr std::chrono::milliseconds LongestRetryDelay{8000};
+// Kept short: the server's return should be heard within a couple of seconds.
+constexpr std::chrono::milliseconds LongestRetryDelay{1500};
 // While a broken stream plays out its buffer, the position is watched; when it stops
 // moving for this many ticks the buffer is spent.
 constexpr std::chrono::milliseconds DrainTick{250};
