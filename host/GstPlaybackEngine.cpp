@@ -6,21 +6,23 @@
 #include <gst/gst.h>
 
 #include <QMetaObject>
+#include <QtGlobal>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 namespace host {
 
 namespace {
 
-// playbin flags: audio with software volume; no video or subtitle windows. A web recording
-// is kept in a temporary file as it arrives: demuxers then read it as they would a local
-// file, which is what makes seeking in it dependable (Ogg over a plain stream often could
-// not find its end, and then refused every seek).
+// playbin flags: audio with software volume; no video or subtitle windows. Progressive
+// download to a temporary file is left off: it made seeking to a place not yet arrived
+// take seconds, and a stall stopped playing what had arrived. Without it, GStreamer's Ogg
+// demuxer sometimes cannot seek in a web stream (it fails to find the length); MP3, which
+// the catalogue serves, always can.
 constexpr guint PlayAudio = 0x2;
 constexpr guint PlaySoftVolume = 0x10;
-constexpr guint PlayDownload = 0x80;
 
 constexpr double SlowestRate = 0.75;
 constexpr double FastestRate = 2.0;
@@ -33,7 +35,8 @@ constexpr int WebRetries = 1;
 constexpr std::chrono::seconds SilentServerAfter{WebTimeoutSeconds - 2};
 
 constexpr std::chrono::milliseconds FirstRetryDelay{250};
-constexpr std::chrono::milliseconds LongestRetryDelay{8000};
+// Kept short: the server's return should be heard within a couple of seconds.
+constexpr std::chrono::milliseconds LongestRetryDelay{1500};
 // While a broken stream plays out its buffer, the position is watched; when it stops
 // moving for this many ticks the buffer is spent.
 constexpr std::chrono::milliseconds DrainTick{250};
@@ -42,6 +45,8 @@ constexpr int DrainedAfterStillTicks = 4;
 // range request, to find the length): they are asked again for a while.
 constexpr std::chrono::milliseconds FactsTick{200};
 constexpr int FactsTicks = 15;
+constexpr std::chrono::milliseconds SeekWatchTick{100};
+constexpr std::chrono::milliseconds SeekLandedWithin{2000};
 // The pipeline's thread waits this long for a state change to settle around a seek.
 constexpr GstClockTime SettleWait = 1500 * GST_MSECOND;
 
@@ -220,6 +225,8 @@ GstPlaybackEngine::GstPlaybackEngine(const QString& audioSink, std::chrono::mill
     connect(&m_drainWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchDrain);
     m_factsWatch.setInterval(FactsTick);
     connect(&m_factsWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchMediaFacts);
+    m_seekWatch.setInterval(SeekWatchTick);
+    connect(&m_seekWatch, &QTimer::timeout, this, &GstPlaybackEngine::watchSeek);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &GstPlaybackEngine::reconnect);
 }
@@ -240,13 +247,15 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     if (!playbin)
         return nullptr;
     gst_object_ref_sink(playbin);
-    g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume | PlayDownload, nullptr);
+    g_object_set(playbin, "flags", PlayAudio | PlaySoftVolume, nullptr);
     gst_stream_volume_set_volume(GST_STREAM_VOLUME(playbin), GST_STREAM_VOLUME_FORMAT_CUBIC, m_volume);
     // Keeps the pitch when the speed changes; at normal speed it passes audio through.
     if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
         g_object_set(playbin, "audio-filter", tempo, nullptr);
-    if (GstElement* sink = makeOutput())
+    if (GstElement* sink = makeOutput()) {
         g_object_set(playbin, "audio-sink", sink, nullptr);
+        gst_object_unref(sink);
+    }
     auto* context = new BusContext{m_relay, playbin, generation};
     g_signal_connect(playbin, "source-setup", G_CALLBACK(SetUpSource), context);
 
@@ -271,13 +280,55 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     return playbin;
 }
 
+namespace {
+
+// The desktop's output: the first audio sink, by rank, that opens a device. An output
+// library can be installed with nothing behind it (OpenAL on a machine without a sound
+// card); a pipeline given it waited in buffering for good. With no output that opens, the
+// recording plays silently (the program still works, and says why once).
+GstElement* MakeWorkingOutput()
+{
+    GList* factories = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    factories = g_list_sort(factories, gst_plugin_feature_rank_compare_func);
+    GstElement* output = nullptr;
+    for (GList* item = factories; item && !output; item = item->next) {
+        GstElement* sink = gst_element_factory_create(GST_ELEMENT_FACTORY(item->data), nullptr);
+        if (!sink)
+            continue;
+        gst_object_ref_sink(sink);
+        const bool opens = gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+        gst_element_set_state(sink, GST_STATE_NULL);
+        if (opens)
+            output = sink;
+        else
+            gst_object_unref(sink);
+    }
+    gst_plugin_feature_list_free(factories);
+    if (output)
+        return output;
+    static std::once_flag warned;
+    std::call_once(warned, [] { qWarning("No sound output: recordings play silently"); });
+    output = gst_element_factory_make("fakesink", nullptr);
+    if (output) {
+        gst_object_ref_sink(output);
+        g_object_set(output, "sync", TRUE, nullptr);
+    }
+    return output;
+}
+
+} // namespace
+
+// The caller owns the reference returned.
 GstElement* GstPlaybackEngine::makeOutput() const
 {
     if (m_audioSink.isEmpty())
-        return nullptr; // playbin picks the desktop's output
+        return MakeWorkingOutput();
     GError* error = nullptr;
     GstElement* sink = gst_parse_bin_from_description(m_audioSink.toUtf8().constData(), TRUE, &error);
     g_clear_error(&error);
+    if (sink)
+        gst_object_ref_sink(sink);
     return sink;
 }
 
@@ -288,6 +339,7 @@ void GstPlaybackEngine::forgetMedia()
     m_buffering = false;
     m_prerolled = false;
     m_seekingTo = -1;
+    m_seekWatch.stop();
     m_holdForStartMs = -1;
     m_mediaRate = 1.0;
     m_drainWatch.stop();
@@ -356,14 +408,24 @@ void GstPlaybackEngine::Open(const QString& uri, qint64 startMs)
 void GstPlaybackEngine::retryIfSilent(unsigned generation, unsigned news)
 {
     const bool starting = m_state == PlaybackState::Connecting || m_state == PlaybackState::Buffering;
-    if (generation != m_generation || !starting || m_startRetried)
+    if (generation != m_generation || !starting)
         return;
     if (news != m_news) {
         watchStart(); // still talking: look again later
         return;
     }
-    m_startRetried = true;
-    start(m_uri, m_holdForStartMs);
+    if (!m_startRetried) {
+        m_startRetried = true;
+        start(m_uri, m_holdForStartMs);
+        return;
+    }
+    // Silent twice although the recording arrived: what is left is the output, which
+    // nothing will bring back. Without the recording, the web source's time-out says why.
+    const bool arrived = !isWeb() || (m_httpStatus >= 200 && m_httpStatus < 300);
+    if (!arrived)
+        watchStart();
+    else
+        fail(m_audioSink.isEmpty() ? QStringLiteral("No sound output") : QStringLiteral("the recording does not start"));
 }
 
 void GstPlaybackEngine::watchStart()
@@ -439,9 +501,7 @@ bool GstPlaybackEngine::Seek(qint64 ms)
 {
     if (!m_canSeek)
         return false;
-    ms = std::max<qint64>(ms, 0);
-    if (m_durationMs > 0)
-        ms = std::min(ms, m_durationMs);
+    ms = std::max<qint64>(ms, 0); // past the end it simply finishes; the length may be an estimate
     switch (m_state) {
     case PlaybackState::Playing:
     case PlaybackState::Paused:
@@ -463,7 +523,8 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
 {
     m_seekingTo = ms;
     m_seekKind = kind;
-    m_seekOutlasted = false;
+    m_seekSent = false;
+    m_seekWatch.stop();
     m_seekSeqnum = gst_util_seqnum_next();
     m_mediaRate = m_rate;
     m_pipeline->Post([ms, rate = m_rate, seqnum = m_seekSeqnum, generation = m_generation,
@@ -475,6 +536,7 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
             CallEngine(relay, [generation](GstPlaybackEngine* engine) { engine->seekFailed(generation); });
             return;
         }
+        CallEngine(relay, [generation, seqnum](GstPlaybackEngine* engine) { engine->seekSent(generation, seqnum); });
         const bool settled =
             gst_element_get_state(playbin, nullptr, nullptr, SettleWait) != GST_STATE_CHANGE_ASYNC;
         CallEngine(relay, [generation, seqnum, settled](GstPlaybackEngine* engine) {
@@ -483,14 +545,39 @@ void GstPlaybackEngine::seekTo(qint64 ms, SeekKind kind)
     });
 }
 
+void GstPlaybackEngine::seekSent(unsigned generation, quint32 seqnum)
+{
+    if (generation == m_generation && seqnum == m_seekSeqnum)
+        m_seekSent = true;
+}
+
 void GstPlaybackEngine::seekSettled(unsigned generation, quint32 seqnum, bool settled)
 {
     if (generation != m_generation || seqnum != m_seekSeqnum || m_seekingTo < 0)
-        return; // a later seek is under way
-    if (settled)
+        return; // a later seek is under way, or this one has landed
+    if (settled && isNearSeekTarget())
         seekLanded();
     else
-        m_seekOutlasted = true; // still buffering: lands with the next preroll
+        m_seekWatch.start(); // still under way; its news may come, or may have come already
+}
+
+// Some demuxers take a seek in their own time (Ogg over the web): the pipeline looks settled
+// before it has moved.
+bool GstPlaybackEngine::isNearSeekTarget() const
+{
+    const qint64 position = queryPositionMs();
+    return position >= 0 && std::abs(position - m_seekingTo) <= SeekLandedWithin.count();
+}
+
+void GstPlaybackEngine::watchSeek()
+{
+    if (m_seekingTo < 0 || !m_pipeline) {
+        m_seekWatch.stop();
+        return;
+    }
+    if (gst_element_get_state(m_pipeline->Pipeline(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS
+        && isNearSeekTarget())
+        seekLanded();
 }
 
 void GstPlaybackEngine::seekFailed(unsigned generation)
@@ -619,7 +706,7 @@ void GstPlaybackEngine::handleMessage(GstMessage* message, unsigned generation)
     case GST_MESSAGE_ASYNC_DONE:
         if (m_seekingTo < 0)
             handlePrerolled();
-        else if (m_seekOutlasted)
+        else if (m_seekSent)
             seekLanded();
         break;
     case GST_MESSAGE_DURATION_CHANGED:
@@ -764,6 +851,7 @@ void GstPlaybackEngine::handlePrerolled()
 
 void GstPlaybackEngine::seekLanded()
 {
+    m_seekWatch.stop();
     m_prerolled = true;
     refreshMediaFacts();
     const qint64 landed = m_seekingTo;

@@ -74,6 +74,9 @@ private:
     void seekFailed(unsigned generation);
     void seekSettled(unsigned generation, quint32 seqnum, bool settled);
     void seekLanded();
+    void seekSent(unsigned generation, quint32 seqnum);
+    void watchSeek();
+    bool isNearSeekTarget() const;
     void watchMediaFacts();
     void startHeldMedia();
     qint64 queryPositionMs() const;
@@ -118,7 +121,8 @@ private:
     qint64 m_seekingTo = -1;      // a seek under way
     SeekKind m_seekKind = SeekKind::Asked;
     quint32 m_seekSeqnum = 0;   // tells the seek under way from earlier ones
-    bool m_seekOutlasted = false; // it took long: the next preroll ends it
+    bool m_seekSent = false;      // from then on, the pipeline prerolling ends it
+    QTimer m_seekWatch;           // looks for its end when the news of it may have been missed
     QTimer m_factsWatch;
     int m_factsTicks = 0;
 

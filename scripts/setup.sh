@@ -13,6 +13,8 @@ packages=(
   # run time: playback of http(s) streams and local files
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav gstreamer1.0-tools glib-networking ca-certificates
+  # tests: an output library with no device behind it, which the player must pass over
+  libopenal1
   fonts-dejavu-core fonts-liberation fonts-noto-core
   # tests: a real display, window probes, screenshots, local web server
   xvfb xdotool x11-utils imagemagick python3 openbox
