@@ -1,11 +1,17 @@
 #include "Desktop.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
 
 namespace host {
 
@@ -52,6 +58,40 @@ void takeFocusOnClick(QWidget& window)
         handle->installEventFilter(new FocusOnClick(window));
 }
 
+const QWidget* ourWindowWithId(WId id)
+{
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->internalWinId() == id)
+            return window;
+    return nullptr;
+}
+
+// Descends from the root window along the pointer, through any frame a window manager put
+// around a window, to the first window of ours. XWayland reports no child at all once the
+// pointer is over a Wayland surface, while the position it reports stays the last one seen.
+const QWidget* x11WindowUnderPointer()
+{
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return nullptr;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    if (!screens.rem)
+        return nullptr;
+    xcb_window_t window = screens.data->root;
+    constexpr int DeepestFrame = 8;
+    for (int depth = 0; depth < DeepestFrame; ++depth) {
+        const std::unique_ptr<xcb_query_pointer_reply_t, decltype(&std::free)> reply(
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr), &std::free);
+        if (!reply || !reply->same_screen || reply->child == XCB_WINDOW_NONE)
+            return nullptr;
+        if (const QWidget* ours = ourWindowWithId(reply->child))
+            return ours;
+        window = reply->child;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::optional<ScreenRect> QtDesktop::WorkArea() const
@@ -88,6 +128,13 @@ void QtDesktop::SetTopmost(QWidget& window)
             takeFocusOnClick(window);
     }
     window.raise();
+}
+
+const QWidget* QtDesktop::WindowUnderPointer() const
+{
+    if (onX11())
+        return x11WindowUnderPointer();
+    return QApplication::topLevelAt(QCursor::pos());
 }
 
 Desktop& CurrentDesktop() { return g_desktop ? *g_desktop : defaultDesktop(); }
