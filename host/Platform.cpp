@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QStorageInfo>
 #include <QWidget>
+#include <QWindow>
 
 namespace host {
 
@@ -20,6 +21,17 @@ QtPlatform& defaultPlatform()
 
 Platform* g_platform = nullptr;
 
+const QWidget* ownerFor(const QWidget& box)
+{
+    if (const QWidget* active = QApplication::activeWindow(); active && active != &box)
+        return active;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window != &box && window->isVisible() && window->windowHandle() &&
+            !(window->windowFlags() & Qt::WindowDoesNotAcceptFocus))
+            return window;
+    return nullptr;
+}
+
 } // namespace
 
 void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
@@ -27,6 +39,12 @@ void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
     QMessageBox box(request.icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     request.caption, request.text, QMessageBox::Ok);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Without an owner Qt names a hidden window as the box's owner, which compositors
+    // reject; a window of ours on the screen will do, and the box stays centred on the screen.
+    if (const QWidget* owner = ownerFor(box)) {
+        box.winId();
+        box.windowHandle()->setTransientParent(owner->windowHandle());
+    }
     box.exec();
 }
 
