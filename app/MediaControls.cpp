@@ -6,6 +6,7 @@
 #include "host/MediaPlayer.h"
 #include "host/Platform.h"
 #include "mpris/Service.h"
+#include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QItemSelectionModel>
 
@@ -35,10 +36,13 @@ void MediaControls::Play()
 
 void MediaControls::Stop() { m_main.bbStop_Click(); }
 
+// The docked window slides into view for the keyboard, as the pointer would bring it.
 void MediaControls::Raise()
 {
+    m_main.OmbrelXPTaskBar1->SlideIn();
     m_main.raise();
     m_main.activateWindow();
+    m_main.rLista->setFocus();
 }
 
 void MediaControls::Quit() { m_main.Image1_Click(); }

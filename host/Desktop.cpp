@@ -1,10 +1,14 @@
 #include "Desktop.h"
 
+#include "KeyboardProxy.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -30,7 +34,8 @@ bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 ScreenRect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 // A window that bypasses the window manager gets no keyboard focus from it, so it takes
-// the focus itself when clicked.
+// the focus itself when clicked. Where the compositor takes it straight back (it gives keys
+// to managed windows only), a managed window of ours takes the keys for it.
 class FocusOnClick : public QObject {
 public:
     explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) {}
@@ -38,13 +43,30 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonPress && !m_window.isActiveWindow())
-            m_window.activateWindow();
+        if (event->type() != QEvent::MouseButtonPress || m_window.isActiveWindow())
+            return false;
+        m_window.activateWindow();
+        QTimer::singleShot(FocusGraceMs, this, [this] {
+            if (m_window.isVisible() && !m_window.isActiveWindow() && !proxyHasKeyboard())
+                proxy().Take();
+        });
         return false;
     }
 
 private:
+    // Long enough for the compositor to take the focus back, short enough not to lose a key.
+    static constexpr int FocusGraceMs = 150;
+
+    KeyboardProxy& proxy()
+    {
+        if (!m_proxy)
+            m_proxy = new KeyboardProxy(m_window);
+        return *m_proxy;
+    }
+    bool proxyHasKeyboard() const { return m_proxy && m_proxy->isActiveWindow(); }
+
     QWidget& m_window;
+    QPointer<KeyboardProxy> m_proxy;
 };
 
 void takeFocusOnClick(QWidget& window)

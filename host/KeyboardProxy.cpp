@@ -1,0 +1,51 @@
+#include "KeyboardProxy.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+namespace host {
+
+KeyboardProxy::KeyboardProxy(QWidget& target)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_target(&target)
+{
+    setObjectName(QStringLiteral("keyboardProxy"));
+    setWindowTitle(target.windowTitle());
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Goes with its target, though it is no child of it.
+    connect(&target, &QObject::destroyed, this, &QObject::deleteLater);
+}
+
+void KeyboardProxy::Take()
+{
+    if (!m_target)
+        return;
+    // Under the target, which stays above every managed window.
+    setGeometry(QRect(m_target->geometry().topLeft(), QSize(1, 1)));
+    show();
+    raise();
+    activateWindow();
+}
+
+bool KeyboardProxy::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        if (m_target) {
+            QWidget* receiver = m_target->focusWidget() ? m_target->focusWidget() : m_target.data();
+            QCoreApplication::sendEvent(receiver, event);
+            return true;
+        }
+        break;
+    case QEvent::WindowDeactivate:
+        hide();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace host
