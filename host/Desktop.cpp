@@ -45,9 +45,14 @@ protected:
     {
         if (event->type() != QEvent::MouseButtonPress || m_window.isActiveWindow())
             return false;
+        // Once the compositor has shown it keeps the keyboard from us, it is not asked again.
+        if (m_proxy) {
+            m_proxy->Take();
+            return false;
+        }
         m_window.activateWindow();
         QTimer::singleShot(FocusGraceMs, this, [this] {
-            if (m_window.isVisible() && !m_window.isActiveWindow() && !proxyHasKeyboard())
+            if (m_window.isVisible() && !m_window.isActiveWindow())
                 proxy().Take();
         });
         return false;
@@ -63,7 +68,6 @@ private:
             m_proxy = new KeyboardProxy(m_window);
         return *m_proxy;
     }
-    bool proxyHasKeyboard() const { return m_proxy && m_proxy->isActiveWindow(); }
 
     QWidget& m_window;
     QPointer<KeyboardProxy> m_proxy;

@@ -140,13 +140,13 @@ void Form::ApplyStackingAndTabOrder()
         setTabOrder(tabbed[i - 1].second, tabbed[i].second);
 }
 
-// The native window exists by now and is not mapped yet: the window manager reads its type
-// and states when it maps it.
+// The native window exists by now and is not mapped yet: the window manager reads its
+// states when it maps it.
 void Form::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!m_design.Window().ReadBool(QStringLiteral("ShowInTaskbar"), true))
-        MarkUtilityWindow(*this);
+        KeepOutOfTaskBar(*this);
 }
 
 void Form::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 #include "KeyboardProxy.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTimer>
 #include <QKeyEvent>
 
 namespace host {
@@ -18,7 +19,7 @@ KeyboardProxy::KeyboardProxy(QWidget& target)
 
 void KeyboardProxy::Take()
 {
-    if (!m_target)
+    if (!m_target || isActiveWindow())
         return;
     // Under the target, which stays above every managed window.
     setGeometry(QRect(m_target->geometry().topLeft(), QSize(1, 1)));
@@ -40,7 +41,12 @@ bool KeyboardProxy::event(QEvent* event)
         }
         break;
     case QEvent::WindowDeactivate:
-        hide();
+        // Gone to another program; our own window may take it for a moment before the
+        // compositor hands it back.
+        QTimer::singleShot(0, this, [this] {
+            if (!isActiveWindow() && QApplication::activeWindow() != m_target)
+                hide();
+        });
         break;
     default:
         break;

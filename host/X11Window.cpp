@@ -49,17 +49,13 @@ void addStates(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t pro
 
 } // namespace
 
-void MarkUtilityWindow(QWidget& window)
+void KeepOutOfTaskBar(QWidget& window)
 {
     const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection() || !window.internalWinId())
         return;
     xcb_connection_t* connection = x11->connection();
     const auto id = xcb_window_t(window.internalWinId());
-    const xcb_atom_t type = internAtom(connection, "_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t utility = internAtom(connection, "_NET_WM_WINDOW_TYPE_UTILITY");
-    if (type != XCB_ATOM_NONE && utility != XCB_ATOM_NONE)
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32, 1, &utility);
     addStates(connection, id, internAtom(connection, "_NET_WM_STATE"),
               {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"), internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")});
     xcb_flush(connection);

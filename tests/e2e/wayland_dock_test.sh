@@ -108,6 +108,33 @@ export WAYLAND_DISPLAY=$socket
 
 QT_QPA_PLATFORM=xcb "$work/program/$(basename "$program")" >"$work/program.log" 2>&1 &
 APP_PID=$!
+
+# shows_at NAME LEFT TOP RIGHT BOTTOM: the window shows with its corners there. Mutter's X
+# windows sit where they show; weston's do not, so its screen is read from the outer Xvfb:
+# the pictures are dark, weston's desktop and the shadows it casts on it are not.
+dark_at() {
+  local hex
+  hex=$(convert "$work/screen.png" -crop "1x1+$1+$2" txt:- | awk 'NR==2{print $3}')
+  hex=${hex#\#}
+  [ ${#hex} -ge 6 ] && [ $((16#${hex:0:2})) -lt 40 ] && [ $((16#${hex:2:2})) -lt 60 ] && [ $((16#${hex:4:2})) -lt 90 ]
+}
+shows_at() {
+  local name=$1 left=$2 top=$3 right=$4 bottom=$5
+  if [ "$compositor" = mutter ]; then
+    local id info
+    id=$(window_id "$name")
+    [ -n "$id" ] || return 1 # without an id xwininfo would wait for a click
+    info=$(xwininfo -id "$id")
+    grep -q "Absolute upper-left X:  $left\$" <<<"$info" && grep -q "Absolute upper-left Y:  $top\$" <<<"$info"
+  else
+    DISPLAY=$outer import -window root "$work/screen.png"
+    dark_at $((right - 4)) $((top + 4)) && dark_at $((right - 4)) $((bottom - 4)) &&
+      ! dark_at $((right + 4)) $((top + 4)) && ! dark_at $((right - 4)) $((top - 4)) &&
+      ! dark_at $((right - 4)) $((bottom + 4))
+  fi
+}
+# The splash, 420 x 302, centred on the 1280 x 800 screen.
+wait_for 10 shows_at "Splash Vanu Pelro" 430 249 850 551 || fail "the splash is not centred"
 wait_for 30 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown: $(tail -n 5 "$work/program.log")"
 main=$(window_id "Vanu Pelro Ismet Online")
 geometry() {
@@ -152,6 +179,7 @@ sleep 1
 kill -0 "$NATIVE_PID" 2>/dev/null || fail "the native Wayland window did not start"
 slide_in "before the native window"
 slide_back "on a native Wayland window" 640 400
+kill "$NATIVE_PID"
 pass
 
 # Keys after a click: Down then Return on the first row plays the second title.
@@ -170,9 +198,18 @@ can_play() {
 }
 click_at 60 $((docked_y + 88))
 wait_for 3 can_play || fail "a click on the list selected nothing"
+# The X input focus is ours once the compositor has handed the keyboard over.
+keyboard_is_ours() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "Vanu Pelro Ismet Online" ]; }
+wait_for 3 keyboard_is_ours || fail "the click did not bring the keyboard: focus on $(xdotool getwindowfocus 2>&1)"
 press_down_return
 wait_for 10 status_is Playing || fail "the keys did not reach the list (nothing plays)"
 metadata | grep -q '"Welcome again"' || fail "played another title: $(metadata)"
+pass
+
+# About, from its hot spot: at its place, 645 x 430 from 259, 307.
+slide_in "for About"
+click_at 110 $((docked_y + 382))
+wait_for 5 shows_at "About Vanu Pelro" 259 307 904 737 || fail "About is not at its place"
 pass
 if [ -n "$shot" ] && [ -n "${outer:-}" ]; then DISPLAY=$outer import -window root "$shot"; fi
 
