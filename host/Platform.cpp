@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QStorageInfo>
 #include <QWidget>
-#include <QWindow>
 
 namespace host {
 
@@ -21,30 +20,16 @@ QtPlatform& defaultPlatform()
 
 Platform* g_platform = nullptr;
 
-const QWidget* ownerFor(const QWidget& box)
-{
-    if (const QWidget* active = QApplication::activeWindow(); active && active != &box)
-        return active;
-    for (const QWidget* window : QApplication::topLevelWidgets())
-        if (window != &box && window->isVisible() && window->windowHandle() &&
-            !(window->windowFlags() & Qt::WindowDoesNotAcceptFocus))
-            return window;
-    return nullptr;
-}
-
 } // namespace
 
 void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
 {
     QMessageBox box(request.icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     request.caption, request.text, QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    // Without an owner Qt names a hidden window as the box's owner, which compositors
-    // reject; a window of ours on the screen will do, and the box stays centred on the screen.
-    if (const QWidget* owner = ownerFor(box)) {
-        box.winId();
-        box.windowHandle()->setTransientParent(owner->windowHandle());
-    }
+    // A dialog without an owner names a hidden window of Qt's as its owner, and the docked
+    // window bypasses the window manager, so it may own nothing: compositors reject both.
+    // As a plain window the box is still modal and centred on the screen.
+    box.setWindowFlags((box.windowFlags() & ~Qt::WindowType_Mask) | Qt::Window | Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

@@ -47,6 +47,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM # so that a timeout still cleans up
 
 mkdir "$work/program"
 cp "$program" "$work/program/"
@@ -160,11 +161,11 @@ slide_in() {
 # slide_back WHERE X Y: the pointer moves to X, Y and the window must be fully back in time.
 slide_back() {
   local start took
-  pointer_to "$2" "$3"
   start=$(now_ms)
+  pointer_to "$2" "$3"
   wait_for 3 left_is "$docked_x" || fail "did not slide back with the pointer $1: $(geometry)"
   took=$(($(now_ms) - start))
-  echo "back with the pointer $1 in $took ms ($compositor)"
+  echo "back with the pointer $1 in $took ms from the move ($compositor)"
 }
 
 slide_in "at start"
