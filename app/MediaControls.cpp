@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "host/Controls.h"
+#include "host/Desktop.h"
 #include "host/MediaPlayer.h"
 #include "host/Platform.h"
 #include "mpris/Service.h"
@@ -41,8 +42,8 @@ void MediaControls::Raise()
 {
     m_main.OmbrelXPTaskBar1->SlideIn();
     m_main.raise();
-    m_main.activateWindow();
     m_main.rLista->setFocus();
+    host::TakeKeyboard(m_main);
 }
 
 void MediaControls::Quit() { m_main.Image1_Click(); }

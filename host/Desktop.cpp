@@ -38,23 +38,31 @@ ScreenRect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.w
 // to managed windows only), a managed window of ours takes the keys for it.
 class FocusOnClick : public QObject {
 public:
-    explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) {}
+    explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) { setObjectName(Name); }
 
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    static constexpr const char* Name = "vanupelroFocusOnClick";
+
+    void TakeKeyboard()
     {
-        if (event->type() != QEvent::MouseButtonPress || m_window.isActiveWindow())
-            return false;
+        if (m_window.isActiveWindow())
+            return;
         // Once the compositor has shown it keeps the keyboard from us, it is not asked again.
         if (m_proxy) {
             m_proxy->Take();
-            return false;
+            return;
         }
         m_window.activateWindow();
         QTimer::singleShot(FocusGraceMs, this, [this] {
             if (m_window.isVisible() && !m_window.isActiveWindow())
                 proxy().Take();
         });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            TakeKeyboard();
         return false;
     }
 
@@ -161,6 +169,14 @@ const QWidget* QtDesktop::WindowUnderPointer() const
     if (onX11())
         return x11WindowUnderPointer();
     return QApplication::topLevelAt(QCursor::pos());
+}
+
+void TakeKeyboard(QWidget& window)
+{
+    if (auto* focus = window.findChild<QObject*>(QLatin1String(FocusOnClick::Name), Qt::FindDirectChildrenOnly))
+        static_cast<FocusOnClick*>(focus)->TakeKeyboard();
+    else
+        window.activateWindow();
 }
 
 Desktop& CurrentDesktop() { return g_desktop ? *g_desktop : defaultDesktop(); }

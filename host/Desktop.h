@@ -53,6 +53,10 @@ public:
 
 Desktop& CurrentDesktop();
 
+// Gives a top-level window of ours the keyboard, also where it bypasses the window manager
+// and the compositor gives keys only to managed windows.
+void TakeKeyboard(QWidget& window);
+
 // Puts another desktop in place for the lifetime of the guard.
 class ScopedDesktop {
 public:

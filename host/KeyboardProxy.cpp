@@ -21,6 +21,9 @@ void KeyboardProxy::Take()
 {
     if (!m_target || isActiveWindow())
         return;
+    // The compositor hands the keyboard to a window as it maps it, and to no other on request.
+    if (isVisible())
+        hide();
     // Under the target, which stays above every managed window.
     setGeometry(QRect(m_target->geometry().topLeft(), QSize(1, 1)));
     show();

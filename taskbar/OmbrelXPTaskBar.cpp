@@ -163,9 +163,6 @@ bool OmbrelXPTaskBar::eventFilter(QObject* watched, QEvent* event)
         const auto* widget = static_cast<const QWidget*>(watched);
         if (widget->isWindow())
             pointerCrossedAWindow(*widget, type == QEvent::Enter);
-    } else if (type == QEvent::WindowDeactivate && watched == m_ParentForm && m_HeldIn) {
-        m_HeldIn = false;
-        tmrCheckMouseOver_Timer();
     }
     return false;
 }

@@ -40,8 +40,8 @@ public:
     void UserControl_WriteProperties(host::PropertyBag& store) const;
 
     // Slides the form into view and keeps it there, wherever the pointer is, until the
-    // pointer has been over it or the form loses the keyboard: for the keyboard and the
-    // media keys.
+    // pointer has been over it: for the keyboard and the media keys. A compositor may take
+    // the keyboard straight back from the form, so losing it does not end the hold.
     void SlideIn();
 
 protected:
