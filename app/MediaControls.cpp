@@ -3,9 +3,11 @@
 #include "frmMain.h"
 
 #include "host/Controls.h"
+#include "host/Desktop.h"
 #include "host/MediaPlayer.h"
 #include "host/Platform.h"
 #include "mpris/Service.h"
+#include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QItemSelectionModel>
 
@@ -60,10 +62,13 @@ void MediaControls::SetPosition(qint64 positionUs) { m_main.wmpr->SeekTo(positio
 
 void MediaControls::Stop() { m_main.bbStop_Click(); }
 
+// The docked window slides into view for the keyboard, as the pointer would bring it.
 void MediaControls::Raise()
 {
+    m_main.OmbrelXPTaskBar1->SlideIn();
     m_main.raise();
-    m_main.activateWindow();
+    m_main.rLista->setFocus();
+    host::TakeKeyboard(m_main);
 }
 
 void MediaControls::Quit() { m_main.Image1_Click(); }

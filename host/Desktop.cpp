@@ -1,11 +1,21 @@
 #include "Desktop.h"
 
+#include "KeyboardProxy.h"
+
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
 
 namespace host {
 
@@ -24,21 +34,51 @@ bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 ScreenRect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 // A window that bypasses the window manager gets no keyboard focus from it, so it takes
-// the focus itself when clicked.
+// the focus itself when clicked. Where the compositor takes it straight back (it gives keys
+// to managed windows only), a managed window of ours takes the keys for it.
 class FocusOnClick : public QObject {
 public:
-    explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) {}
+    explicit FocusOnClick(QWidget& window) : QObject(&window), m_window(window) { setObjectName(Name); }
+
+    static constexpr const char* Name = "vanupelroFocusOnClick";
+
+    void TakeKeyboard()
+    {
+        if (m_window.isActiveWindow())
+            return;
+        // Once the compositor has shown it keeps the keyboard from us, it is not asked again.
+        if (m_proxy) {
+            m_proxy->Take();
+            return;
+        }
+        m_window.activateWindow();
+        QTimer::singleShot(FocusGraceMs, this, [this] {
+            if (m_window.isVisible() && !m_window.isActiveWindow())
+                proxy().Take();
+        });
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonPress && !m_window.isActiveWindow())
-            m_window.activateWindow();
+        if (event->type() == QEvent::MouseButtonPress)
+            TakeKeyboard();
         return false;
     }
 
 private:
+    // Long enough for the compositor to take the focus back, short enough not to lose a key.
+    static constexpr int FocusGraceMs = 150;
+
+    KeyboardProxy& proxy()
+    {
+        if (!m_proxy)
+            m_proxy = new KeyboardProxy(m_window);
+        return *m_proxy;
+    }
+
     QWidget& m_window;
+    QPointer<KeyboardProxy> m_proxy;
 };
 
 void takeFocusOnClick(QWidget& window)
@@ -50,6 +90,40 @@ void takeFocusOnClick(QWidget& window)
     window.winId(); // the native window must exist to watch its input
     if (QWindow* handle = window.windowHandle())
         handle->installEventFilter(new FocusOnClick(window));
+}
+
+const QWidget* ourWindowWithId(WId id)
+{
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->internalWinId() == id)
+            return window;
+    return nullptr;
+}
+
+// Descends from the root window along the pointer, through any frame a window manager put
+// around a window, to the first window of ours. XWayland reports no child at all once the
+// pointer is over a Wayland surface, while the position it reports stays the last one seen.
+const QWidget* x11WindowUnderPointer()
+{
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return nullptr;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    if (!screens.rem)
+        return nullptr;
+    xcb_window_t window = screens.data->root;
+    constexpr int DeepestFrame = 8;
+    for (int depth = 0; depth < DeepestFrame; ++depth) {
+        const std::unique_ptr<xcb_query_pointer_reply_t, decltype(&std::free)> reply(
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr), &std::free);
+        if (!reply || !reply->same_screen || reply->child == XCB_WINDOW_NONE)
+            return nullptr;
+        if (const QWidget* ours = ourWindowWithId(reply->child))
+            return ours;
+        window = reply->child;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -88,6 +162,21 @@ void QtDesktop::SetTopmost(QWidget& window)
             takeFocusOnClick(window);
     }
     window.raise();
+}
+
+const QWidget* QtDesktop::WindowUnderPointer() const
+{
+    if (onX11())
+        return x11WindowUnderPointer();
+    return QApplication::topLevelAt(QCursor::pos());
+}
+
+void TakeKeyboard(QWidget& window)
+{
+    if (auto* focus = window.findChild<QObject*>(QLatin1String(FocusOnClick::Name), Qt::FindDirectChildrenOnly))
+        static_cast<FocusOnClick*>(focus)->TakeKeyboard();
+    else
+        window.activateWindow();
 }
 
 Desktop& CurrentDesktop() { return g_desktop ? *g_desktop : defaultDesktop(); }

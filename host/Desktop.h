@@ -36,6 +36,9 @@ public:
     virtual ScreenRect WindowRect(const QWidget& window) const = 0;
     // Keeps the top-level window above all others; it may also sit partly off the screen.
     virtual void SetTopmost(QWidget& window) = 0;
+    // Our top-level window the pointer is over, as the display server sees it now; nothing
+    // when it is over another program's window, a Wayland surface or the bare desktop.
+    virtual const QWidget* WindowUnderPointer() const = 0;
 };
 
 class QtDesktop : public Desktop {
@@ -45,9 +48,14 @@ public:
     QPoint CursorPos() const override;
     ScreenRect WindowRect(const QWidget& window) const override;
     void SetTopmost(QWidget& window) override;
+    const QWidget* WindowUnderPointer() const override;
 };
 
 Desktop& CurrentDesktop();
+
+// Gives a top-level window of ours the keyboard, also where it bypasses the window manager
+// and the compositor gives keys only to managed windows.
+void TakeKeyboard(QWidget& window);
 
 // Puts another desktop in place for the lifetime of the guard.
 class ScopedDesktop {

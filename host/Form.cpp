@@ -3,6 +3,7 @@
 #include "SystemColors.h"
 #include "Timer.h"
 #include "Twips.h"
+#include "X11Window.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -30,8 +31,6 @@ constexpr int CenterScreen = 2;
 Qt::WindowFlags flagsFrom(const PropertyBag& window)
 {
     Qt::WindowFlags flags = Qt::Window;
-    if (!window.ReadBool(QStringLiteral("ShowInTaskbar"), true))
-        flags = Qt::Tool; // a utility window: no task-bar entry
     if (window.ReadInt(QStringLiteral("BorderStyle"), 2) == 0)
         flags |= Qt::FramelessWindowHint;
     return flags;
@@ -139,6 +138,15 @@ void Form::ApplyStackingAndTabOrder()
     std::stable_sort(tabbed.begin(), tabbed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabbed.size(); ++i)
         setTabOrder(tabbed[i - 1].second, tabbed[i].second);
+}
+
+// The native window exists by now and is not mapped yet: the window manager reads its
+// states when it maps it.
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_design.Window().ReadBool(QStringLiteral("ShowInTaskbar"), true))
+        KeepOutOfTaskBar(*this);
 }
 
 void Form::paintEvent(QPaintEvent*)

@@ -53,6 +53,7 @@ protected:
     void ApplyStackingAndTabOrder();
 
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void markUnloaded();

@@ -26,7 +26,10 @@ void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
 {
     QMessageBox box(request.icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     request.caption, request.text, QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // A dialog without an owner names a hidden window of Qt's as its owner, and the docked
+    // window bypasses the window manager, so it may own nothing: compositors reject both.
+    // As a plain window the box is still modal and centred on the screen.
+    box.setWindowFlags((box.windowFlags() & ~Qt::WindowType_Mask) | Qt::Window | Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

@@ -18,6 +18,7 @@ packages=(
   fonts-dejavu-core fonts-liberation fonts-noto-core
   # tests: a real display, window probes, screenshots, local web server
   xvfb xdotool x11-utils imagemagick python3 openbox
+  # libxcb1-dev: the platform layer asks the X server where the pointer is
   libxcb1-dev libxcb-damage0-dev
   # download tests and benchmarks: a real web server, and the command-line client to compare with
   nginx-light curl
@@ -27,6 +28,9 @@ packages=(
   desktop-file-utils appstream dbus-daemon dbus-bin
   # media controls: a real client of them
   playerctl
+  # Wayland desktops through XWayland: the compositors, a native Wayland client, and the
+  # GObject bindings that drive mutter's pointer over D-Bus
+  mutter weston xwayland python3-gi gir1.2-glib-2.0 libglib2.0-bin
 )
 
 missing=()

@@ -5,6 +5,9 @@
 #include "host/Timer.h"
 #include "host/Twips.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <cmath>
 
 namespace taskbar {
@@ -51,6 +54,10 @@ void OmbrelXPTaskBar::createTimers()
     tmrExpand->setObjectName(QStringLiteral("tmrExpand"));
     connect(tmrCheckMouseOver, &host::Timer::tick, this, &OmbrelXPTaskBar::tmrCheckMouseOver_Timer);
     connect(tmrExpand, &host::Timer::tick, this, &OmbrelXPTaskBar::tmrExpand_Timer);
+    // Crossings of every window of ours: the pointer may leave the form through its own
+    // tooltip or message box.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->installEventFilter(this);
 }
 
 void OmbrelXPTaskBar::UserControl_Initialize() { m_Alignment = TopCentre; }
@@ -141,6 +148,38 @@ void OmbrelXPTaskBar::DockForm(host::Form* form)
 
 void OmbrelXPTaskBar::SetTopmost(QWidget& window) { host::CurrentDesktop().SetTopmost(window); }
 
+void OmbrelXPTaskBar::SlideIn()
+{
+    if (!m_ParentForm)
+        return;
+    m_HeldIn = true;
+    tmrCheckMouseOver_Timer();
+}
+
+bool OmbrelXPTaskBar::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Enter || type == QEvent::Leave) && watched->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(watched);
+        if (widget->isWindow())
+            pointerCrossedAWindow(*widget, type == QEvent::Enter);
+    }
+    return false;
+}
+
+// A leave counts only once the pointer is over none of our windows, so moving between the
+// form and its own tooltip or message box never starts a slide; where it is over one of
+// them, the position decides as before.
+void OmbrelXPTaskBar::pointerCrossedAWindow(const QWidget& window, bool entered)
+{
+    if (!m_ParentForm)
+        return;
+    if (entered && &window == m_ParentForm)
+        m_HeldIn = false;
+    m_PointerElsewhere = host::CurrentDesktop().WindowUnderPointer() == nullptr;
+    tmrCheckMouseOver_Timer();
+}
+
 void OmbrelXPTaskBar::tmrCheckMouseOver_Timer()
 {
     if (!m_ParentForm)
@@ -149,8 +188,9 @@ void OmbrelXPTaskBar::tmrCheckMouseOver_Timer()
     const QPoint pointer = desktop.CursorPos();
     const host::ScreenRect window = desktop.WindowRect(*m_ParentForm);
     // The right-most column and bottom row count as inside.
-    const bool inside = window.left <= pointer.x() && pointer.x() <= window.right && window.top <= pointer.y() &&
-                        pointer.y() <= window.bottom;
+    const bool over = !m_PointerElsewhere && window.left <= pointer.x() && pointer.x() <= window.right &&
+                      window.top <= pointer.y() && pointer.y() <= window.bottom;
+    const bool inside = over || m_HeldIn;
     if (inside == m_MouseOver)
         return;
     m_MouseOver = inside;

@@ -39,8 +39,14 @@ public:
 
     void UserControl_WriteProperties(host::PropertyBag& store) const;
 
+    // Slides the form into view and keeps it there, wherever the pointer is, until the
+    // pointer has been over it: for the keyboard and the media keys. A compositor may take
+    // the keyboard straight back from the form, so losing it does not end the hold.
+    void SlideIn();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createTimers();
@@ -58,6 +64,7 @@ private:
     void readWorkArea();
     void SetTopmost(QWidget& window);
     void tmrCheckMouseOver_Timer();
+    void pointerCrossedAWindow(const QWidget& window, bool entered);
     void tmrExpand_Timer();
 
     // Where one slide step puts the form on its sliding axis, and whether the slide ends.
@@ -74,6 +81,11 @@ private:
     std::int32_t m_Alignment = 0;
     host::Form* m_ParentForm = nullptr; // our parent, so it outlives us
     bool m_MouseOver = false;
+    // The pointer went onto no window of ours. Under XWayland the pointer position stops
+    // changing once the pointer is over a Wayland surface, so the watch alone would keep
+    // seeing it inside.
+    bool m_PointerElsewhere = false;
+    bool m_HeldIn = false;
     host::ScreenRect m_WorkArea;
     float m_WorkRight = 0;
     float m_WorkBottom = 0;

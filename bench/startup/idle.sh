@@ -19,7 +19,8 @@ stop_program() {
   fi
 }
 trap 'stop_program; stop_display' EXIT
-start_display
+# IDLE_ON_DISPLAY=1: the display in DISPLAY is used (idle_mutter.sh gives a compositor's).
+[ -n "${IDLE_ON_DISPLAY:-}" ] || start_display
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 
 (cd "$build" && exec env QT_QPA_PLATFORM=xcb ./vanupelro >/dev/null 2>&1) &

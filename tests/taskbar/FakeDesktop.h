@@ -24,10 +24,13 @@ public:
         ++topmostCalls;
         lastTopmost = &window;
     }
+    const QWidget* WindowUnderPointer() const override { return underPointer; }
 
     std::optional<host::ScreenRect> workArea = host::ScreenRect{0, 0, 1280, 800};
     QSize screenSize{1280, 800};
     QPoint cursor{640, 400};
+    // Which of our windows the display server says the pointer is over.
+    const QWidget* underPointer = nullptr;
     int topmostCalls = 0;
     const QWidget* lastTopmost = nullptr;
 };

@@ -5,6 +5,9 @@
 #include "host/Timer.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -238,6 +241,92 @@ TEST_F(PanelTest, ThePointerLeavingMidSlideReversesItWithoutStopping)
     EXPECT_TRUE(std::all_of(running.begin(), running.end() - 1, [](bool on) { return on; }))
         << "the reversal does not stop the timer";
     EXPECT_FALSE(running.back());
+}
+
+// Under XWayland the reported position stays where the pointer last was over an X11 window.
+TEST_F(PanelTest, LeavingOntoNoWindowOfOursSlidesBackThoughThePositionStaysInside)
+{
+    Load(0);
+    const QPoint docked = form->pos();
+    PointAtForm();
+    desktop.underPointer = form.get();
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(Expand().Enabled()) << "an entry is noticed at once";
+    Slide();
+    EXPECT_EQ(form->Left(), 0);
+
+    desktop.cursor = (form->frameGeometry()).center();
+    desktop.underPointer = nullptr;
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(form.get(), &leave);
+    EXPECT_TRUE(Expand().Enabled()) << "a leave is noticed at once";
+    Slide();
+    EXPECT_EQ(form->pos(), docked);
+    clock.Advance(1000);
+    EXPECT_EQ(form->pos(), docked) << "the watch does not bring it back on the stale position";
+
+    PointAtForm();
+    desktop.underPointer = form.get();
+    QCoreApplication::sendEvent(form.get(), &enter);
+    Slide();
+    EXPECT_EQ(form->Left(), 0) << "the pointer back on the strip";
+}
+
+TEST_F(PanelTest, MovingBetweenTheFormAndItsOwnWindowsStartsNoSlide)
+{
+    Load(0);
+    PointAtForm();
+    Slide();
+    ASSERT_EQ(form->Left(), 0);
+    QWidget messageBox;
+    QEvent leave(QEvent::Leave);
+    QEvent enter(QEvent::Enter);
+    std::vector<int> positions;
+    QObject::connect(&Expand(), &host::Timer::tick, [&] { positions.push_back(form->Left()); });
+
+    // A box over the form's rectangle: the position still says inside.
+    desktop.underPointer = &messageBox;
+    QCoreApplication::sendEvent(form.get(), &leave);
+    clock.Advance(1000);
+    desktop.underPointer = form.get();
+    QCoreApplication::sendEvent(&messageBox, &leave);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    clock.Advance(1000);
+    EXPECT_TRUE(positions.empty()) << "moved while the pointer stayed on our windows";
+
+    // Off the box onto a Wayland surface: the box's own leave is the only one there is.
+    desktop.underPointer = &messageBox;
+    QCoreApplication::sendEvent(form.get(), &leave);
+    desktop.underPointer = nullptr;
+    QCoreApplication::sendEvent(&messageBox, &leave);
+    Slide();
+    EXPECT_EQ(form->Left(), -5865);
+}
+
+TEST_F(PanelTest, SlidingInOnRequestHoldsUntilThePointerHasVisited)
+{
+    Load(0);
+    PointAway();
+    panel->SlideIn();
+    Slide();
+    EXPECT_EQ(form->Left(), 0);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(form.get(), &deactivate);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(form.get(), &leave);
+    clock.Advance(1000);
+    EXPECT_EQ(form->Left(), 0) << "held with the pointer elsewhere and the keyboard taken back";
+
+    PointAtForm();
+    desktop.underPointer = form.get();
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    PointAway();
+    desktop.underPointer = nullptr;
+    QCoreApplication::sendEvent(form.get(), &leave);
+    Slide();
+    EXPECT_EQ(form->Left(), -5865) << "after a visit the pointer rules again";
 }
 
 TEST_F(PanelTest, AnUnknownAlignmentNeverMovesTheFormAndNeverStopsItsSlide)
