@@ -107,6 +107,27 @@ void BM_PeakRss(benchmark::State& state)
     state.counters["peak_rss_MB"] = kilobytes / 1024.0;
 }
 
+// Downloads url once per iteration and reports the waiting thread's processor time as a
+// share of the wall time; mustFail: the download may not succeed.
+void measureWaitingShare(benchmark::State& state, const std::string& url, bool mustFail)
+{
+    QTemporaryDir out;
+    host::PropertyBag design;
+    download::FileDownloader downloader(nullptr, design);
+    double share = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const double cpuStart = threadCpuSeconds();
+        const bool done = downloader.DownloadFile(QString::fromStdString(url), out.path() + QStringLiteral("\\file.txt"));
+        if (mustFail && done)
+            state.SkipWithError("a broken transfer was taken for a whole one");
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        share = (threadCpuSeconds() - cpuStart) / wall;
+        state.SetIterationTime(wall);
+    }
+    state.counters["cpu_percent_of_a_core"] = share * 100.0;
+}
+
 // A server that answers after 5 s: processor time of the waiting thread, as a share of the wait.
 void BM_WaitForSlowServer(benchmark::State& state)
 {
@@ -115,19 +136,7 @@ void BM_WaitForSlowServer(benchmark::State& state)
     slow.delayBeforeHead = std::chrono::seconds(5);
     slow.body = "late catalogue";
     server.route("/slow", slow);
-    QTemporaryDir out;
-    host::PropertyBag design;
-    download::FileDownloader downloader(nullptr, design);
-    double share = 0;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const double cpuStart = threadCpuSeconds();
-        downloader.DownloadFile(QString::fromStdString(server.url("/slow")), out.path() + QStringLiteral("\\late.txt"));
-        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-        share = (threadCpuSeconds() - cpuStart) / wall;
-        state.SetIterationTime(wall);
-    }
-    state.counters["cpu_percent_of_a_core"] = share * 100.0;
+    measureWaitingShare(state, server.url("/slow"), false);
 }
 
 // A server that stops sending mid-body and keeps the connection open until the idle limit
@@ -142,21 +151,8 @@ void BM_StalledBody(benchmark::State& state)
     server.route("/stalled", stalled);
     const host::HttpTransfer::Timeouts saved = host::HttpTransfer::DefaultTimeouts();
     host::HttpTransfer::SetDefaultTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
-    QTemporaryDir out;
-    host::PropertyBag design;
-    download::FileDownloader downloader(nullptr, design);
-    double share = 0;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const double cpuStart = threadCpuSeconds();
-        if (downloader.DownloadFile(QString::fromStdString(server.url("/stalled")), out.path() + QStringLiteral("\\cut.txt")))
-            state.SkipWithError("a stalled body was taken for a whole one");
-        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-        share = (threadCpuSeconds() - cpuStart) / wall;
-        state.SetIterationTime(wall);
-    }
+    measureWaitingShare(state, server.url("/stalled"), true);
     host::HttpTransfer::SetDefaultTimeouts(saved);
-    state.counters["cpu_percent_of_a_core"] = share * 100.0;
 }
 
 // A cancel posted from outside (as a click would arrive) while waiting for a slow server:
