@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class QWidget;
+
 namespace host {
 class InstanceLink;
 }
@@ -27,6 +29,12 @@ public:
 
     // From now on a hand-over brings the main window of forms forward.
     static void ForwardActivations(host::InstanceLink& link, Forms& forms);
+
+    // The first copy opens its channel once firstWindow has painted (or after a short while,
+    // whichever comes first), so that nothing of it delays the first frame; later starts wait
+    // for it meanwhile. Without a window it opens at once.
+    static constexpr int LatestListenMs = 100;
+    static void ListenAfterFirstFrame(host::InstanceLink& link, QWidget* firstWindow, int latestMs = LatestListenMs);
 };
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "Forms.h"
 #include "SingleInstance.h"
+#include "frmSplash.h"
 
 #include "host/Fonts.h"
 #include "host/InstanceChannel.h"
@@ -37,5 +38,6 @@ int main(int argc, char* argv[])
     app::Forms forms;
     app::SingleInstance::ForwardActivations(instance, forms);
     forms.Start();
+    app::SingleInstance::ListenAfterFirstFrame(instance, forms.Splash());
     return application.exec();
 }

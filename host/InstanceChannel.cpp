@@ -181,72 +181,91 @@ bool SessionInstanceLink::IsFirst() const { return d->first; }
 
 QString SessionInstanceLink::Channel() const
 {
-    if (!d->first)
-        return {};
-    return d->server ? QStringLiteral("socket") : d->busConnection.isEmpty() ? QString() : QStringLiteral("bus");
+    if (d->server)
+        return QStringLiteral("socket");
+    return d->busConnection.isEmpty() ? QString() : QStringLiteral("bus");
 }
 
+// Only a lock is taken here, which costs next to nothing: the first copy's splash must not
+// wait for a bus. Listen() opens the channel once the splash is on the screen.
 ClaimOutcome SessionInstanceLink::Claim(int answerTimeoutMs)
 {
     if (d->first)
         return ClaimOutcome::First;
     const QDeadlineTimer deadline(answerTimeoutMs);
+    if (!d->place.lockPath.isEmpty()) {
+        auto lock = std::make_unique<FileLock>(d->place.lockPath);
+        if (!lock->IsHeld())
+            return HandOver(deadline);
+        d->lock = std::move(lock);
+    } else if (!d->place.busAddress.isEmpty()) {
+        // No folder to keep a lock in: only the bus can tell whether a copy runs.
+        const QString name = QStringLiteral("vanupelro-instance-probe-%1").arg(quintptr(this), 0, 16);
+        const bool taken = QDBusConnection::connectToBus(d->place.busAddress, name).interface()->isServiceRegistered(d->place.busName);
+        QDBusConnection::disconnectFromBus(name);
+        if (taken)
+            return HandOver(deadline);
+    }
+    d->first = true;
+    return ClaimOutcome::First;
+}
 
+ClaimOutcome SessionInstanceLink::HandOver(const QDeadlineTimer& deadline)
+{
+    const QString busName = QStringLiteral("vanupelro-instance-bus-%1").arg(quintptr(this), 0, 16);
+    const QString peerName = QStringLiteral("vanupelro-instance-peer-%1").arg(quintptr(this), 0, 16);
+    QDBusConnection bus = d->place.busAddress.isEmpty() ? QDBusConnection(busName)
+                                                        : QDBusConnection::connectToBus(d->place.busAddress, busName);
+    bool answered = false;
+    // The first copy holds the lock from its first instant but listens only after its first
+    // frame: until then, try again.
+    while (!answered && !deadline.hasExpired()) {
+        if (bus.isConnected() && bus.interface()->isServiceRegistered(d->place.busName))
+            answered = Activate(bus, d->place.busName, int(deadline.remainingTime()));
+        if (!answered && !d->place.socketPath.isEmpty() && QFile::exists(d->place.socketPath)) {
+            QDBusConnection peer = QDBusConnection::connectToPeer(SocketAddress(d->place.socketPath), peerName);
+            answered = peer.isConnected() && Activate(peer, QString(), int(deadline.remainingTime()));
+            QDBusConnection::disconnectFromPeer(peerName);
+        }
+        if (!answered)
+            QThread::msleep(10);
+    }
+    QDBusConnection::disconnectFromBus(busName);
+    return answered ? ClaimOutcome::HandedOver : ClaimOutcome::NoAnswer;
+}
+
+void SessionInstanceLink::Listen()
+{
+    if (!d->first || !Channel().isEmpty())
+        return;
     if (!d->place.busAddress.isEmpty()) {
         const QString name = QStringLiteral("vanupelro-instance-%1").arg(quintptr(this), 0, 16);
         QDBusConnection bus = QDBusConnection::connectToBus(d->place.busAddress, name);
-        if (bus.isConnected() && bus.registerObject(ObjectPath, &d->target, QDBusConnection::ExportScriptableSlots)) {
-            const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> claimed = bus.interface()->registerService(
-                d->place.busName, QDBusConnectionInterface::DontQueueService,
-                QDBusConnectionInterface::DontAllowReplacement);
-            if (claimed.isValid() && claimed.value() == QDBusConnectionInterface::ServiceRegistered) {
-                d->busConnection = name;
-                d->first = true;
-                return ClaimOutcome::First;
-            }
-            if (claimed.isValid()) {
-                const bool answered = Activate(bus, d->place.busName, int(deadline.remainingTime()));
-                QDBusConnection::disconnectFromBus(name);
-                return answered ? ClaimOutcome::HandedOver : ClaimOutcome::NoAnswer;
-            }
+        if (bus.isConnected() && bus.registerObject(ObjectPath, &d->target, QDBusConnection::ExportScriptableSlots)
+            && bus.interface()->registerService(d->place.busName, QDBusConnectionInterface::DontQueueService,
+                                                QDBusConnectionInterface::DontAllowReplacement)
+                   == QDBusConnectionInterface::ServiceRegistered) {
+            d->busConnection = name;
+            return;
         }
-        // A bus that cannot be used is no bus: the socket below still keeps one copy.
+        // A bus that cannot be used, or a name someone else holds: the socket still serves.
         QDBusConnection::disconnectFromBus(name);
     }
-
-    if (d->place.lockPath.isEmpty()) {
-        d->first = true;
-        return ClaimOutcome::First;
+    if (d->place.socketPath.isEmpty() || !d->lock)
+        return;
+    // A socket left by a copy that crashed is in the way; the lock says it is no one's.
+    QFile::remove(d->place.socketPath);
+    d->server = std::make_unique<QDBusServer>(SocketAddress(d->place.socketPath));
+    connect(d->server.get(), &QDBusServer::newConnection, this, [this](const QDBusConnection& peer) {
+        QDBusConnection connection(peer);
+        connection.registerObject(ObjectPath, &d->target, QDBusConnection::ExportScriptableSlots);
+        d->peerConnections << connection.name();
+    });
+    if (!d->server->isConnected()) {
+        qWarning("Vanu Pelro: cannot listen on %s: %s; later starts will not find this copy",
+                 qPrintable(d->place.socketPath), qPrintable(d->server->lastError().message()));
+        d->server.reset();
     }
-    auto lock = std::make_unique<FileLock>(d->place.lockPath);
-    if (lock->IsHeld()) {
-        d->lock = std::move(lock);
-        d->first = true;
-        // A socket left by a copy that crashed is in the way; the lock says it is no one's.
-        QFile::remove(d->place.socketPath);
-        d->server = std::make_unique<QDBusServer>(SocketAddress(d->place.socketPath));
-        connect(d->server.get(), &QDBusServer::newConnection, this, [this](const QDBusConnection& peer) {
-            QDBusConnection connection(peer);
-            connection.registerObject(ObjectPath, &d->target, QDBusConnection::ExportScriptableSlots);
-            d->peerConnections << connection.name();
-        });
-        if (!d->server->isConnected())
-            qWarning("Vanu Pelro: cannot listen on %s: %s; later starts will open more copies",
-                     qPrintable(d->place.socketPath), qPrintable(d->server->lastError().message()));
-        return ClaimOutcome::First;
-    }
-
-    // The first copy may hold the lock but not listen yet: it is starting right now.
-    const QString name = QStringLiteral("vanupelro-instance-peer-%1").arg(quintptr(this), 0, 16);
-    while (!deadline.hasExpired()) {
-        QDBusConnection peer = QDBusConnection::connectToPeer(SocketAddress(d->place.socketPath), name);
-        const bool answered = peer.isConnected() && Activate(peer, QString(), int(deadline.remainingTime()));
-        QDBusConnection::disconnectFromPeer(name);
-        if (answered)
-            return ClaimOutcome::HandedOver;
-        QThread::msleep(10);
-    }
-    return ClaimOutcome::NoAnswer;
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -33,7 +34,8 @@ class InstanceLink : public QObject {
 public:
     using QObject::QObject;
     virtual ClaimOutcome Claim(int answerTimeoutMs) = 0;
-    // True while this copy is the one later starts reach.
+    // The first copy opens its channel to later starts; until then they wait for it.
+    virtual void Listen() = 0;
     virtual bool IsFirst() const = 0;
 
 signals:
@@ -47,11 +49,14 @@ public:
     ~SessionInstanceLink() override;
 
     ClaimOutcome Claim(int answerTimeoutMs) override;
+    void Listen() override;
     bool IsFirst() const override;
-    // How this copy is reached: "bus", "socket" or empty while it is not the first.
+    // How later starts reach this copy: "bus", "socket", or empty while it does not listen.
     QString Channel() const;
 
 private:
+    ClaimOutcome HandOver(const QDeadlineTimer& deadline);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

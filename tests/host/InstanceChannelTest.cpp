@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,11 +57,12 @@ TEST_F(InstanceChannelTest, WithoutBusALaterStartHandsOverThroughTheSocket)
     QSignalSpy activations(&first, &host::InstanceLink::activationRequested);
     ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
     EXPECT_TRUE(first.IsFirst());
+    EXPECT_EQ(first.Channel(), QString());
+    first.Listen();
     EXPECT_EQ(first.Channel(), QStringLiteral("socket"));
 
     EXPECT_EQ(ClaimElsewhere(SocketPlace()), ClaimOutcome::HandedOver);
-    EXPECT_TRUE(activations.wait(2000) || activations.count() == 1);
-    EXPECT_EQ(activations.count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations.count() == 1; }, 2000));
 
     // Every later start reaches it, not only the first one.
     EXPECT_EQ(ClaimElsewhere(SocketPlace()), ClaimOutcome::HandedOver);
@@ -71,6 +73,7 @@ TEST_F(InstanceChannelTest, WithoutBusAnotherPlaceIsAnotherSession)
 {
     SessionInstanceLink first(SocketPlace(QStringLiteral("a")));
     ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
+    first.Listen();
     SessionInstanceLink other(SocketPlace(QStringLiteral("b")));
     EXPECT_EQ(other.Claim(250), ClaimOutcome::First);
 }
@@ -80,9 +83,11 @@ TEST_F(InstanceChannelTest, WithoutBusTheNextStartAfterTheFirstEndedIsFirst)
     {
         SessionInstanceLink first(SocketPlace());
         ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
+        first.Listen();
     }
     SessionInstanceLink next(SocketPlace());
     EXPECT_EQ(next.Claim(250), ClaimOutcome::First);
+    next.Listen();
     EXPECT_EQ(ClaimElsewhere(SocketPlace()), ClaimOutcome::HandedOver);
 }
 
@@ -94,7 +99,19 @@ TEST_F(InstanceChannelTest, WithoutBusASocketLeftByACrashedCopyIsNoOnes)
     stale.close();
     SessionInstanceLink next(SocketPlace());
     EXPECT_EQ(next.Claim(250), ClaimOutcome::First);
+    next.Listen();
     EXPECT_EQ(ClaimElsewhere(SocketPlace()), ClaimOutcome::HandedOver);
+}
+
+TEST_F(InstanceChannelTest, ALaterStartWaitsForTheFirstCopyToListen)
+{
+    SessionInstanceLink first(SocketPlace());
+    QSignalSpy activations(&first, &host::InstanceLink::activationRequested);
+    ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
+    // The first copy is still drawing its first frame when the later start asks.
+    QTimer::singleShot(100, &first, [&first] { first.Listen(); });
+    EXPECT_EQ(ClaimElsewhere(SocketPlace(), 1000), ClaimOutcome::HandedOver);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations.count() == 1; }, 2000));
 }
 
 TEST_F(InstanceChannelTest, WithoutBusAFirstCopyThatNeverListensIsNoAnswer)
@@ -112,6 +129,7 @@ TEST_F(InstanceChannelTest, WithoutAnyPlaceEveryStartRuns)
 {
     SessionInstanceLink link(InstancePlace{});
     EXPECT_EQ(link.Claim(100), ClaimOutcome::First);
+    link.Listen();
     EXPECT_EQ(link.Channel(), QString());
 }
 
@@ -172,6 +190,7 @@ TEST_F(InstanceBusTest, ALaterStartHandsOverThroughTheBus)
     auto first = std::make_unique<SessionInstanceLink>(BusPlace());
     QSignalSpy activations(first.get(), &host::InstanceLink::activationRequested);
     ASSERT_EQ(first->Claim(250), ClaimOutcome::First);
+    first->Listen();
     EXPECT_EQ(first->Channel(), QStringLiteral("bus"));
     EXPECT_TRUE(NameOwned(BusPlace().busName));
     // With a bus there is no reason to take the socket.
@@ -185,15 +204,21 @@ TEST_F(InstanceBusTest, ALaterStartHandsOverThroughTheBus)
     EXPECT_TRUE(QTest::qWaitFor([] { return !NameOwned(QStringLiteral("net.vanupelro.VanuPelro.Test")); }, 2000));
     SessionInstanceLink next(BusPlace());
     EXPECT_EQ(next.Claim(250), ClaimOutcome::First);
+    next.Listen();
+    EXPECT_EQ(next.Channel(), QStringLiteral("bus"));
 }
 
-TEST_F(InstanceBusTest, ANameHeldByOneThatDoesNotServeActivationIsNoAnswer)
+TEST_F(InstanceBusTest, ANameSomeoneElseHoldsLeavesTheSocket)
 {
     const QString name = QStringLiteral("net.vanupelro.VanuPelro.Squatted");
     QDBusConnection squatter = QDBusConnection::connectToBus(address, QStringLiteral("squatter"));
     ASSERT_TRUE(squatter.registerService(name));
-    SessionInstanceLink later(BusPlace(name));
-    EXPECT_EQ(later.Claim(250), ClaimOutcome::NoAnswer);
+    SessionInstanceLink first(BusPlace(name));
+    ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
+    first.Listen();
+    EXPECT_EQ(first.Channel(), QStringLiteral("socket"));
+    // The holder of the name does not answer; the later start goes on to the socket.
+    EXPECT_EQ(ClaimElsewhere(BusPlace(name)), ClaimOutcome::HandedOver);
     QDBusConnection::disconnectFromBus(QStringLiteral("squatter"));
 }
 
@@ -204,6 +229,7 @@ TEST_F(InstanceBusTest, ABusThatCannotBeReachedFallsBackToTheSocket)
     place.busName = QStringLiteral("net.vanupelro.VanuPelro.Test");
     SessionInstanceLink first(place);
     ASSERT_EQ(first.Claim(250), ClaimOutcome::First);
+    first.Listen();
     EXPECT_EQ(first.Channel(), QStringLiteral("socket"));
     EXPECT_EQ(ClaimElsewhere(place), ClaimOutcome::HandedOver);
 }
