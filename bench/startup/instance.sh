@@ -5,13 +5,15 @@
 #     session bus and with none;
 #  2. a second start's hand-over: from its start until it has exited with the first copy
 #     brought forward, against the minimal Qt window's first frame in the same run.
-# Usage: instance.sh BUILD_DIR [RUNS]     (RUNS of each, default 11; the first is discarded)
+# Usage: instance.sh BUILD_DIR [RUNS] [cost|handover]
+#   (RUNS of each, default 11; the first is discarded; both parts unless one is named)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/display.sh"
 
 build=$(cd "${1:?usage: instance.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-11}
+part=${3:-both}
 probe=$build/bench/startup/bench_first_frame
 baseline=$build/bench/startup/bench_minimal_window
 for file in "$probe" "$baseline" "$build/vanupelro"; do
@@ -36,6 +38,7 @@ frame_ms() {
 }
 
 for bus in private none; do
+  [ "$part" = handover ] && break
   if [ "$bus" = private ]; then export DBUS_SESSION_BUS_ADDRESS=$bus_address; else unset DBUS_SESSION_BUS_ADDRESS; fi
   claim=() skip=()
   for i in $(seq "$runs"); do
@@ -50,18 +53,26 @@ for bus in private none; do
 done
 
 for bus in private none; do
+  [ "$part" = cost ] && break
   if [ "$bus" = private ]; then export DBUS_SESSION_BUS_ADDRESS=$bus_address; else unset DBUS_SESSION_BUS_ADDRESS; fi
   (cd "$build" && exec ./vanupelro) >/dev/null 2>&1 &
   FIRST_PID=$!
-  # The first copy is up once a start hands over to it.
-  for _ in $(seq 100); do
-    (cd "$build" && ./vanupelro) >/dev/null 2>&1 && break
+  # A start before the first copy holds its lock would be the first itself.
+  locked() {
+    local lock
+    lock=$(ls "$XDG_RUNTIME_DIR"/net.vanupelro.VanuPelro.*.lock 2>/dev/null | head -n 1)
+    [ -n "$lock" ] && ! flock -n "$lock" true
+  }
+  for _ in $(seq 100); do locked && break; sleep 0.05; done
+  # It is listening once a start hands over to it.
+  for _ in $(seq 50); do
+    (cd "$build" && timeout 5 ./vanupelro) >/dev/null 2>&1 && break
     sleep 0.1
   done
   handovers=() bases=()
   for i in $(seq "$runs"); do
     start=$EPOCHREALTIME
-    (cd "$build" && ./vanupelro) >/dev/null 2>&1 || { echo "a second start failed" >&2; exit 1; }
+    (cd "$build" && timeout 5 ./vanupelro) >/dev/null 2>&1 || { echo "a second start failed" >&2; exit 1; }
     end=$EPOCHREALTIME
     b=$(frame_ms "Splash Vanu Pelro Baseline" "$baseline")
     [ "$i" -gt 1 ] && handovers+=("$(awk -v s="$start" -v e="$end" 'BEGIN {printf "%.1f", (e - s) * 1000}')") bases+=("$b")
