@@ -40,6 +40,14 @@ void Forms::ShowAbout()
     m_about->Show();
 }
 
+void Forms::BringMainIntoView()
+{
+    if (!m_main || !m_main->IsLoaded() || !m_main->isVisible())
+        return;
+    m_main->raise();
+    m_main->activateWindow();
+}
+
 frmSplash* Forms::Splash() const { return m_splash; }
 frmMain* Forms::Main() const { return m_main; }
 frmAbout* Forms::About() const { return m_about; }

@@ -24,6 +24,9 @@ public:
     void ShowMain();
     // Shows the About window; one already on the screen is only brought forward.
     void ShowAbout();
+    // Another start of the program handed over to this one: the main window comes forward.
+    // While only the splash is up there is nothing to bring.
+    void BringMainIntoView();
 
     frmSplash* Splash() const;
     frmMain* Main() const;

@@ -1,6 +1,10 @@
 #include "Forms.h"
+#include "SingleInstance.h"
+#include "frmSplash.h"
 
 #include "host/Fonts.h"
+#include "host/InstanceChannel.h"
+#include "host/Platform.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,6 +17,13 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
 #endif
     QApplication application(argc, argv);
+    // Before anything is drawn: a start that hands over must show nothing.
+    host::SessionInstanceLink instance(host::SessionInstancePlace(host::CurrentPlatform().SessionBusAddress(),
+                                                                  qEnvironmentVariable("DISPLAY")));
+    if (!app::SingleInstance::WantsNewInstance(QApplication::arguments())) {
+        if (const std::optional<int> status = app::SingleInstance::Claim(instance))
+            return *status;
+    }
     QApplication::setApplicationName(QStringLiteral("Vanu Pelro"));
     // Lets the desktop match the windows and the media controls to the installed entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("net.vanupelro.VanuPelro"));
@@ -25,6 +36,8 @@ int main(int argc, char* argv[])
     host::RegisterFontSubstitutes();
 
     app::Forms forms;
+    app::SingleInstance::ForwardActivations(instance, forms);
     forms.Start();
+    app::SingleInstance::ListenAfterFirstFrame(instance, forms.Splash());
     return application.exec();
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up time to the first painted splash frame, as a ratio to a minimal Qt window
 # showing one picture, both measured here on one private Xvfb, runs alternating.
-# Usage: run.sh BUILD_DIR [RUNS]     (RUNS of each, default 15; the first is discarded)
+# Usage: run.sh BUILD_DIR [RUNS] [OTHER]    (RUNS of each, default 15; the first is discarded)
+# OTHER: another build of the program (an older commit, say), measured alternating with the
+# two from the same program folder, so that a change is seen against the same noise.
 # Exits non-zero only when something failed to run; the target is reported, not held.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -9,6 +11,7 @@ source "$here/../../scripts/display.sh"
 
 build=$(cd "${1:?usage: run.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-15}
+other=${3:+$(readlink -f "$3")}
 probe=$build/bench/startup/bench_first_frame
 baseline=$build/bench/startup/bench_minimal_window
 for file in "$probe" "$baseline" "$build/vanupelro" "$build/kelsor.dll"; do
@@ -37,7 +40,7 @@ measure() {
 
 median() { sort -n | awk '{v[NR] = $1} END {if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-base_frames=() prog_frames=() base_maps=() prog_maps=()
+base_frames=() prog_frames=() base_maps=() prog_maps=() other_frames=()
 printf '%-4s %-9s %8s %8s\n' run what map_ms frame_ms
 for i in $(seq "$runs"); do
   measure "Splash Vanu Pelro Baseline" "$baseline" || exit 1
@@ -50,6 +53,11 @@ for i in $(seq "$runs"); do
   if [ "$i" -gt 1 ]; then
     base_frames+=("$bframe") base_maps+=("$bmap") prog_frames+=("$pframe") prog_maps+=("$pmap")
   fi
+  if [ -n "$other" ]; then
+    measure "Splash Vanu Pelro" "$other" || exit 1
+    printf '%-4s %-9s %8s %8s%s\n' "$i" other "$MAP" "$FRAME" "$note"
+    [ "$i" -gt 1 ] && other_frames+=("$FRAME")
+  fi
 done
 
 base=$(printf '%s\n' "${base_frames[@]}" | median)
@@ -58,3 +66,7 @@ base_map=$(printf '%s\n' "${base_maps[@]}" | median)
 prog_map=$(printf '%s\n' "${prog_maps[@]}" | median)
 echo "medians of $((runs - 1)) runs: map program $prog_map ms, baseline $base_map ms"
 awk -v p="$prog" -v b="$base" 'BEGIN {printf "startup first-frame: program %.0f ms, baseline %.0f ms, ratio %.2f (target <= 1.5)\n", p, b, p / b}'
+if [ -n "$other" ]; then
+  o=$(printf '%s\n' "${other_frames[@]}" | median)
+  awk -v o="$o" -v p="$prog" -v b="$base" 'BEGIN {printf "other build: %.0f ms, ratio %.2f to the baseline; program/other %.2f\n", o, o / b, p / o}'
+fi
