@@ -263,13 +263,15 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     gst_bus_set_sync_handler(
         bus,
         [](GstBus*, GstMessage* message, gpointer data) -> GstBusSyncReply {
+            // A message dropped here is ours to free: each one left would be kept for good
+            // (a pause, seek and resume posts dozens).
+            std::shared_ptr<GstMessage> held(message, gst_message_unref);
             auto* context = static_cast<BusContext*>(data);
             if (!IsWanted(message, context->playbin))
                 return GST_BUS_DROP;
             if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT)
                 context->rangesRefused = RefusesRanges(message);
             // Streaming threads post here; the message is handled on the UI thread.
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
             CallEngine(context->relay, [held, generation = context->generation->load()](GstPlaybackEngine* engine) {
                 engine->handleMessage(held.get(), generation);
             });
