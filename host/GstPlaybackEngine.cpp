@@ -263,13 +263,15 @@ GstElement* GstPlaybackEngine::makePlaybin(const std::shared_ptr<std::atomic<uns
     gst_bus_set_sync_handler(
         bus,
         [](GstBus*, GstMessage* message, gpointer data) -> GstBusSyncReply {
+            // A message dropped here is ours to free: each one left would be kept for good
+            // (a pause, seek and resume posts dozens).
+            std::shared_ptr<GstMessage> held(message, gst_message_unref);
             auto* context = static_cast<BusContext*>(data);
             if (!IsWanted(message, context->playbin))
                 return GST_BUS_DROP;
             if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT)
                 context->rangesRefused = RefusesRanges(message);
             // Streaming threads post here; the message is handled on the UI thread.
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
             CallEngine(context->relay, [held, generation = context->generation->load()](GstPlaybackEngine* engine) {
                 engine->handleMessage(held.get(), generation);
             });
@@ -478,6 +480,12 @@ void GstPlaybackEngine::Close()
 
 void GstPlaybackEngine::Pause()
 {
+    if (m_state == PlaybackState::Reconnecting) {
+        m_userPaused = true;
+        waitForResume();
+        report(PlaybackState::Paused);
+        return;
+    }
     if (m_state != PlaybackState::Playing && m_state != PlaybackState::Buffering)
         return;
     m_userPaused = true;
@@ -490,6 +498,10 @@ void GstPlaybackEngine::Resume()
     if (m_state != PlaybackState::Paused)
         return;
     m_userPaused = false;
+    if (m_reopenOnResume) {
+        reopenBroken();
+        return;
+    }
     if (m_buffering) {
         report(PlaybackState::Buffering, m_bufferPercent); // plays once the buffer is full
         return;
@@ -499,6 +511,11 @@ void GstPlaybackEngine::Resume()
 
 bool GstPlaybackEngine::Seek(qint64 ms)
 {
+    if (m_reopenOnResume) { // goes on from there once resumed
+        m_resumeAtMs = std::max<qint64>(ms, 0);
+        emit seeked(m_resumeAtMs);
+        return true;
+    }
     if (!m_canSeek)
         return false;
     ms = std::max<qint64>(ms, 0); // past the end it simply finishes; the length may be an estimate
@@ -634,6 +651,8 @@ qint64 GstPlaybackEngine::PositionMs() const
     default:
         break;
     }
+    if (m_reopenOnResume)
+        return m_resumeAtMs;
     if (m_draining && m_lastPositionMs >= 0)
         return std::max(m_lastPositionMs, queryPositionMs());
     // Until a seek lands the pipeline still tells the old place, or none.
@@ -859,10 +878,7 @@ void GstPlaybackEngine::seekLanded()
     m_seekingTo = -1;
     if (kind == SeekKind::Asked || kind == SeekKind::Start)
         emit seeked(landed);
-    if (kind == SeekKind::Resume && m_userPaused) { // paused before it broke: stays paused
-        stopReconnecting();
-        report(PlaybackState::Paused);
-    } else if ((kind == SeekKind::Start || kind == SeekKind::Resume) && wantsToPlay() && !m_buffering) {
+    if ((kind == SeekKind::Start || kind == SeekKind::Resume) && wantsToPlay() && !m_buffering) {
         setState(GST_STATE_PLAYING);
     }
 }
@@ -899,6 +915,11 @@ void GstPlaybackEngine::watchMediaFacts()
 void GstPlaybackEngine::breakOff(const QString& text)
 {
     m_breakText = text;
+    if (m_userPaused) { // nothing more plays until the listener resumes
+        m_lastPositionMs = queryPositionMs();
+        waitForResume();
+        return;
+    }
     m_draining = true;
     if (m_buffering) { // waiting for more would be waiting for good
         m_buffering = false;
@@ -916,7 +937,9 @@ void GstPlaybackEngine::watchDrain()
     if (position > m_lastPositionMs) {
         m_lastPositionMs = position;
         m_stillTicks = 0;
-    } else if (++m_stillTicks >= DrainedAfterStillTicks || m_userPaused) {
+    } else if (m_userPaused) {
+        waitForResume();
+    } else if (++m_stillTicks >= DrainedAfterStillTicks) {
         beginReconnect();
     }
 }
@@ -926,6 +949,27 @@ void GstPlaybackEngine::beginReconnect()
     m_drainWatch.stop();
     m_draining = false;
     m_resumeAtMs = std::max({m_lastPositionMs, queryPositionMs(), qint64(0)});
+    reopenBroken();
+}
+
+// A broken stream while nobody listens: the place is kept and nothing is tried until Resume.
+void GstPlaybackEngine::waitForResume()
+{
+    if (!m_reconnecting)
+        m_resumeAtMs = std::max({m_lastPositionMs, queryPositionMs(), qint64(0)});
+    const qint64 durationMs = m_durationMs;
+    stopReconnecting();
+    toNullState();
+    m_reopenOnResume = true;
+    // Still the same recording: the listener may move about in it while paused.
+    m_durationMs = durationMs;
+    m_canSeek = true;
+    emit mediaChanged();
+}
+
+void GstPlaybackEngine::reopenBroken()
+{
+    m_reopenOnResume = false;
     m_reconnecting = true;
     m_brokeAt = std::chrono::steady_clock::now();
     m_retryDelay = FirstRetryDelay;
@@ -954,6 +998,7 @@ void GstPlaybackEngine::retryReconnect(const QString& text)
 
 void GstPlaybackEngine::stopReconnecting()
 {
+    m_reopenOnResume = false;
     m_reconnecting = false;
     m_retryTimer.stop();
     m_drainWatch.stop();

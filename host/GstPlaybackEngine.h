@@ -89,6 +89,8 @@ private:
     void retryReconnect(const QString& text);
     void stopReconnecting();
     void beginReconnect();
+    void waitForResume();
+    void reopenBroken();
 
     QString m_audioSink;
     std::chrono::milliseconds m_reconnectPeriod;
@@ -129,6 +131,7 @@ private:
     // A broken stream: it plays out what it has, then reopens where it stopped.
     bool m_draining = false;
     bool m_reconnecting = false;
+    bool m_reopenOnResume = false; // broke while paused
     qint64 m_resumeAtMs = -1;
     qint64 m_lastPositionMs = -1;
     int m_stillTicks = 0;

@@ -396,6 +396,38 @@ TEST_P(ReconnectTest, GoesOnWhereItStoppedOnceTheServerIsBack)
 
 INSTANTIATE_TEST_SUITE_P(Formats, ReconnectTest, ::testing::Values("long-cbr.mp3", "long-xing.mp3"));
 
+// Nobody listens: the break is kept quiet and nothing is asked of the server until Resume,
+// which reopens at the paused place.
+TEST_F(ReconnectTest, ABreakWhilePausedWaitsForResume)
+{
+    // A paused player reads only a little ahead: the break has to come within that.
+    BreakAt(QStringLiteral("long-cbr.mp3"), 3000);
+    engine.Open(address("/long-cbr.mp3"));
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing));
+    engine.Pause();
+    const qint64 pausedAt = engine.PositionMs();
+    QTest::qWait(4000); // the break comes, then the outage ends
+    server.limitFileRate(0);
+    server.acceptAgain();
+    const std::size_t requestsWhilePaused = server.requestHeads().size();
+    QTest::qWait(2000);
+    EXPECT_EQ(server.requestHeads().size(), requestsWhilePaused) << "retried while paused";
+    EXPECT_EQ(state(), host::PlaybackState::Paused);
+    EXPECT_NEAR(engine.PositionMs(), pausedAt, 500);
+
+    const std::size_t resumedAt = reports.size();
+    engine.Resume();
+    ASSERT_TRUE(WaitFor(host::PlaybackState::Playing, 15000));
+    ASSERT_GT(reports.size(), resumedAt + 1);
+    EXPECT_EQ(reports[resumedAt].state, host::PlaybackState::Reconnecting) << "the break was never noticed";
+    EXPECT_GT(server.requestHeads().size(), requestsWhilePaused);
+    EXPECT_NEAR(engine.PositionMs(), pausedAt, 2000);
+    ASSERT_TRUE(WaitForProgress(pausedAt + 500));
+    EXPECT_TRUE(seeks.empty());
+    engine.Close();
+}
+
+
 TEST_F(GivingUpTest, AServerThatStaysAwayEndsInFailed)
 {
     BreakAt(QStringLiteral("long-cbr.mp3"), 4000);
