@@ -19,7 +19,8 @@ public:
     // starts startMs into the media when the media can seek there, else at its start.
     virtual void Open(const QString& uri, qint64 startMs = 0) = 0;
     virtual void Close() = 0;
-    // Holds playback where it is, and goes on from there. Ignored in other states.
+    // Holds playback where it is (a reconnection too: it waits for Resume), and goes on
+    // from there. Ignored while nothing is open.
     virtual void Pause() {}
     virtual void Resume() {}
     // Moves playback (playing or paused) to ms into the media; false, changing nothing,
