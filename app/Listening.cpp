@@ -29,15 +29,17 @@ QString RateName(double rate) { return QStringLiteral("%1\u00D7").arg(rate); }
 Listening::Listening(frmMain& main)
     : QObject(&main),
       m_main(main),
+      m_player(*main.wmpr),
+      m_list(main.rLista),
       m_store(std::make_unique<ListeningStore>(ListeningStore::DefaultPath())),
       m_sleep(new SleepTimer(this))
 {
-    host::MediaPlayer& player = *m_main.wmpr;
+    host::MediaPlayer& player = m_player;
     if (const std::optional<double> volume = m_store->Volume())
         player.setVolume(*volume);
     connect(&player, &host::MediaPlayer::volumeChanged, this, [this](double volume) { m_store->SetVolume(volume); });
     connect(&player, &host::MediaPlayer::positionTick, this, [this] {
-        host::MediaPlayer& player = *m_main.wmpr;
+        host::MediaPlayer& player = m_player;
         m_store->Remember(player.URL(), player.PositionMs(), player.DurationMs());
         fadeAtTitleEnd();
     });
@@ -53,7 +55,7 @@ Listening::Listening(frmMain& main)
     connect(m_sleep, &SleepTimer::expired, this, &Listening::sleepExpired);
     connect(m_sleep, &SleepTimer::remainingChanged, this, &Listening::showSleepLeft);
 
-    for (QWidget* widget : {static_cast<QWidget*>(m_main.wmpr), static_cast<QWidget*>(m_main.rLista)}) {
+    for (QWidget* widget : {static_cast<QWidget*>(&m_player), static_cast<QWidget*>(m_main.rLista)}) {
         widget->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(widget, &QWidget::customContextMenuRequested, this,
                 [this, widget](const QPoint& at) { showMenu(*widget, at); });
@@ -71,7 +73,7 @@ void Listening::BeforePlay(const QString& url)
         return;
     }
     if (const std::optional<qint64> resumeAt = m_store->ResumePoint(url)) {
-        m_main.wmpr->setStartPosition(*resumeAt);
+        m_player.setStartPosition(*resumeAt);
         m_announceResume = true;
     }
 }
@@ -85,14 +87,14 @@ void Listening::PlayFromStart()
 
 void Listening::rememberNow()
 {
-    const host::MediaPlayer& player = *m_main.wmpr;
+    const host::MediaPlayer& player = m_player;
     if (player.HasMedia())
         m_store->RememberNow(player.URL(), player.PositionMs(), player.DurationMs());
 }
 
 void Listening::onStateChanged()
 {
-    host::MediaPlayer& player = *m_main.wmpr;
+    host::MediaPlayer& player = m_player;
     switch (player.State()) {
     case host::PlaybackState::Paused:
         rememberNow();
@@ -111,7 +113,7 @@ void Listening::onStateChanged()
 
 void Listening::onSeeked(qint64 ms)
 {
-    host::MediaPlayer& player = *m_main.wmpr;
+    host::MediaPlayer& player = m_player;
     if (std::exchange(m_announceResume, false))
         player.ShowNotice(tr("Resuming at %1").arg(host::MediaPlayer::Clock(ms)));
     m_store->Remember(player.URL(), ms, player.DurationMs());
@@ -122,18 +124,18 @@ void Listening::fadeAtTitleEnd()
 {
     if (!m_sleep->EndsWithTitle())
         return;
-    const host::MediaPlayer& player = *m_main.wmpr;
+    const host::MediaPlayer& player = m_player;
     const qint64 left = player.DurationMs() - player.PositionMs();
     if (player.DurationMs() > 0 && left < TitleFadeMs)
-        m_main.wmpr->setFade(double(std::max<qint64>(left, 0)) / double(TitleFadeMs));
+        m_player.setFade(double(std::max<qint64>(left, 0)) / double(TitleFadeMs));
 }
 
 void Listening::sleepExpired()
 {
-    m_main.wmpr->Pause();
-    m_main.wmpr->setFade(1.0);
-    m_main.wmpr->setSideNote({});
-    m_main.wmpr->ShowNotice(tr("Sleep timer: paused"));
+    m_player.Pause();
+    m_player.setFade(1.0);
+    m_player.setSideNote({});
+    m_player.ShowNotice(tr("Sleep timer: paused"));
 }
 
 void Listening::showSleepLeft()
@@ -143,20 +145,20 @@ void Listening::showSleepLeft()
         note = tr("sleep at end");
     else if (m_sleep->IsRunning())
         note = tr("sleep %1").arg(host::MediaPlayer::Clock(m_sleep->RemainingMs() + 999));
-    m_main.wmpr->setSideNote(note);
+    m_player.setSideNote(note);
 }
 
 bool Listening::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_main.rLista && event->type() == QEvent::KeyPress)
-        return m_main.wmpr->HandleKey(*static_cast<QKeyEvent*>(event));
+    if (watched == m_list && event->type() == QEvent::KeyPress)
+        return m_player.HandleKey(*static_cast<QKeyEvent*>(event));
     return QObject::eventFilter(watched, event);
 }
 
 std::unique_ptr<QMenu> Listening::MakeMenu()
 {
     auto menu = std::make_unique<QMenu>();
-    host::MediaPlayer& player = *m_main.wmpr;
+    host::MediaPlayer& player = m_player;
     const bool paused = player.State() == host::PlaybackState::Paused;
     QAction* pause = menu->addAction(paused ? tr("Resume") : tr("Pause"), &player, [&player] { player.TogglePause(); });
     pause->setEnabled(paused || player.State() == host::PlaybackState::Playing
@@ -194,7 +196,7 @@ std::unique_ptr<QMenu> Listening::MakeMenu()
     };
     addSleep(tr("Off"), !m_sleep->IsRunning() && !m_sleep->EndsWithTitle(), [this] {
         m_sleep->Cancel();
-        m_main.wmpr->setFade(1.0);
+        m_player.setFade(1.0);
     });
     for (const int minutes : SleepMinutes)
         addSleep(tr("%1 minutes").arg(minutes), false, [this, minutes] { m_sleep->Start(minutes); });

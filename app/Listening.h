@@ -7,6 +7,10 @@
 
 class QMenu;
 
+namespace host {
+class MediaPlayer;
+}
+
 namespace app {
 
 class frmMain;
@@ -45,6 +49,10 @@ private:
     void fadeAtTitleEnd();
 
     frmMain& m_main;
+    // Held apart from the window: the window's own part is gone when its last words
+    // (unloaded, from its base's destructor) arrive.
+    host::MediaPlayer& m_player;
+    const QObject* m_list; // whose keys are the player's
     std::unique_ptr<ListeningStore> m_store;
     SleepTimer* m_sleep; // a child
     bool m_fromStart = false;

@@ -37,12 +37,15 @@ start_display
 "$program" >"$work/first.log" 2>&1 &
 APP_PID=$!
 wait_for 10 is_viewable "Splash Vanu Pelro" || fail "no splash window"
+# The name or socket comes just after the splash's first frame, which may be after it maps.
+holds_name() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames |
+    grep -q '"net.vanupelro.VanuPelro.Display_'
+}
+has_socket() { compgen -G "$XDG_RUNTIME_DIR/net.vanupelro.VanuPelro.Display_*.socket" >/dev/null; }
 case $bus in
-  private)
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames |
-      grep -q '"net.vanupelro.VanuPelro.Display_' || fail "the first copy holds no name on the bus" ;;
-  none)
-    ls "$XDG_RUNTIME_DIR"/net.vanupelro.VanuPelro.Display_*.socket >/dev/null || fail "no socket in the runtime folder" ;;
+  private) wait_for 5 holds_name || fail "the first copy holds no name on the bus" ;;
+  none) wait_for 5 has_socket || fail "no socket in the runtime folder" ;;
 esac
 
 # During the splash the hand-over succeeds and changes nothing.
