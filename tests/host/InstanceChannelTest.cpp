@@ -1,11 +1,11 @@
 #include "host/InstanceChannel.h"
+#include "support/PrivateBus.h"
 
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -151,17 +151,13 @@ class InstanceBusTest : public InstanceChannelTest {
 protected:
     static void SetUpTestSuite()
     {
-        daemon = std::make_unique<QProcess>();
-        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        if (daemon->waitForReadyRead(10000))
-            address = QString::fromUtf8(daemon->readLine()).trimmed();
+        bus = std::make_unique<testsupport::PrivateBus>();
+        address = bus->address;
     }
     static void TearDownTestSuite()
     {
         QDBusConnection::disconnectFromBus(QStringLiteral("bystander"));
-        daemon->kill();
-        daemon->waitForFinished();
-        daemon.reset();
+        bus.reset();
     }
     void SetUp() override
     {
@@ -181,7 +177,7 @@ protected:
         return QDBusConnection::connectToBus(address, QStringLiteral("bystander")).interface()->isServiceRegistered(name);
     }
 
-    static inline std::unique_ptr<QProcess> daemon;
+    static inline std::unique_ptr<testsupport::PrivateBus> bus;
     static inline QString address;
 };
 

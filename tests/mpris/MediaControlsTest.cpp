@@ -1,4 +1,5 @@
 #include "app/AppFixture.h"
+#include "support/PrivateBus.h"
 
 #include "app/Forms.h"
 #include "app/MediaControls.h"
@@ -14,7 +15,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
-#include <QProcess>
 #include <QTest>
 #include <QUrl>
 
@@ -50,17 +50,13 @@ protected:
     // One private bus for the whole suite: starting it is the slow part.
     static void SetUpTestSuite()
     {
-        daemon = std::make_unique<QProcess>();
-        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        if (daemon->waitForReadyRead(10000))
-            address = QString::fromUtf8(daemon->readLine()).trimmed();
+        bus = std::make_unique<testsupport::PrivateBus>();
+        address = bus->address;
     }
     static void TearDownTestSuite()
     {
         QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
-        daemon->kill();
-        daemon->waitForFinished();
-        daemon.reset();
+        bus.reset();
     }
 
     void SetUp() override
@@ -116,7 +112,7 @@ protected:
 
     void Select(int row) { main->rLista->setListIndex(row); }
 
-    inline static std::unique_ptr<QProcess> daemon;
+    inline static std::unique_ptr<testsupport::PrivateBus> bus;
     inline static QString address;
     std::unique_ptr<app::Forms> forms = std::make_unique<app::Forms>();
     app::frmMain* main = nullptr;
