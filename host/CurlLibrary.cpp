@@ -78,33 +78,18 @@ VANUPELRO_CURL_FORWARD(const char*, curl_multi_strerror, (CURLMcode code), (code
 VANUPELRO_CURL_FORWARD(const char*, curl_url_strerror, (CURLUcode code), (code), FailureText())
 
 // Nothing to free where nothing could have been made.
-extern "C" void curl_easy_cleanup(CURL* handle)
-{
-    static const auto real = Resolve<decltype(curl_easy_cleanup)>("curl_easy_cleanup");
-    if (real)
-        real(handle);
-}
+#define VANUPELRO_CURL_RELEASE(name, Type)                                                                           \
+    extern "C" void name(Type object)                                                                                \
+    {                                                                                                                \
+        static const auto real = Resolve<decltype(name)>(#name);                                                     \
+        if (real)                                                                                                    \
+            real(object);                                                                                            \
+    }
 
-extern "C" void curl_slist_free_all(curl_slist* list)
-{
-    static const auto real = Resolve<decltype(curl_slist_free_all)>("curl_slist_free_all");
-    if (real)
-        real(list);
-}
-
-extern "C" void curl_free(void* text)
-{
-    static const auto real = Resolve<decltype(curl_free)>("curl_free");
-    if (real)
-        real(text);
-}
-
-extern "C" void curl_url_cleanup(CURLU* url)
-{
-    static const auto real = Resolve<decltype(curl_url_cleanup)>("curl_url_cleanup");
-    if (real)
-        real(url);
-}
+VANUPELRO_CURL_RELEASE(curl_easy_cleanup, CURL*)
+VANUPELRO_CURL_RELEASE(curl_slist_free_all, curl_slist*)
+VANUPELRO_CURL_RELEASE(curl_free, void*)
+VANUPELRO_CURL_RELEASE(curl_url_cleanup, CURLU*)
 
 namespace {
 
