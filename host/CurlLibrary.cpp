@@ -110,6 +110,12 @@ Result PassOption(Result (*real)(Handle, Option, ...), Handle handle, Option opt
 
 } // namespace
 
+// The signatures are libcurl's own, an enum before the "...", as libcurl itself reads them;
+// clang warns that such a last parameter is promoted.
+#ifdef __clang__
+#pragma clang diagnostic ignored "-Wvarargs"
+#endif
+
 // In parentheses: curl.h makes the names macros that check the value's type at each call.
 extern "C" CURLcode(curl_easy_setopt)(CURL* handle, CURLoption option, ...)
 {
