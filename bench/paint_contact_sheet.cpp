@@ -20,10 +20,13 @@ struct Column {
     const char* title;
     std::int32_t state;
     bool focused;
+    bool byKeyboard = false; // the focus shown, as after Tab
 };
 constexpr Column Columns[] = {
-    {"Normal", paint::Normal, false}, {"Normal, focused", paint::Normal, true}, {"Hover", paint::Hover, false},
-    {"Pressed", paint::Pressed, false}, {"Disabled", paint::Disabled, false},
+    {"Normal", paint::Normal, false},         {"Focused by a click", paint::Normal, true},
+    {"Focused by Tab", paint::Normal, true, true}, {"Hover", paint::Hover, false},
+    {"Hover, by Tab", paint::Hover, true, true},  {"Pressed", paint::Pressed, false},
+    {"Disabled", paint::Disabled, false},
 };
 
 QImage Render(std::int32_t style, const Column& column, bool custom, const QImage& icon)
@@ -39,6 +42,7 @@ QImage Render(std::int32_t style, const Column& column, bool custom, const QImag
     fields.Enabled = column.state != paint::Disabled;
     fields.DrawState = column.state;
     fields.HasFocus = column.focused;
+    fields.FocusCue = column.byKeyboard;
     fields.UseCustomColors = custom;
     fields.BackColor = custom ? host::RGB(60, 90, 140) : host::GetSysColor(host::COLOR_BTNFACE);
     fields.HighlightColor = custom ? host::RGB(250, 170, 40) : host::GetSysColor(host::COLOR_HIGHLIGHT);

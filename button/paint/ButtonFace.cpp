@@ -21,17 +21,17 @@ void Surface::Cls() { image.fill(host::ToRgb(backColor)); }
 const Look& LookOf(std::int32_t style)
 {
     static const std::array<Look, 11> looks = {{
-        {PaintRaisedEdge, 4},
-        {PaintThinEdge, 4},
-        {PaintFlatUntilHot, 4},
-        {PaintEtched, 4},
-        {PaintTinted, 4},
-        {PaintRoundedGradient, 5},
-        {PaintThemed, 4},
-        {PaintShaded, 5},
-        {PaintBevelled, 4},
-        {PaintCapsule, 7},
-        {PaintSkin, 7},
+        {PaintRaisedEdge, 4, false},
+        {PaintThinEdge, 4, false},
+        {PaintFlatUntilHot, 4, false},
+        {PaintEtched, 4, false},
+        {PaintTinted, 4, false},
+        {PaintRoundedGradient, 5, true},
+        {PaintThemed, 4, true},
+        {PaintShaded, 5, true},
+        {PaintBevelled, 4, true},
+        {PaintCapsule, 7, false},
+        {PaintSkin, 7, true},
     }};
     static const Look other{};
     return style >= 0 && style < std::int32_t(looks.size()) ? looks[std::size_t(style)] : other;
@@ -64,7 +64,34 @@ COLORREF CaptionColor(const ButtonFields& fields)
     return TranslateColor(hot ? fields.FontHighlightColor : fields.FontColor);
 }
 
+bool ShowsFocusMark(const ButtonFields& fields, const Look& look)
+{
+    return fields.HasFocus && fields.FocusCue && !look.drawsOwnFocus;
+}
+
 } // namespace
+
+void DrawFocusMark(Face& face)
+{
+    const COLORREF color = CaptionColor(face.fields);
+    const int left = FocusMarkInset, top = FocusMarkInset;
+    const int right = face.W() - 1 - FocusMarkInset, bottom = face.H() - 1 - FocusMarkInset;
+    if (right < left || bottom < top)
+        return;
+    // Dots on even (x + y), so the pattern meets itself at every corner.
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0)
+            face.SetPixel(x, y, color);
+    };
+    for (int x = left; x <= right; ++x) {
+        dot(x, top);
+        dot(x, bottom);
+    }
+    for (int y = top + 1; y < bottom; ++y) {
+        dot(left, y);
+        dot(right, y);
+    }
+}
 
 void DrawCaption(Face& face)
 {
@@ -122,6 +149,9 @@ void Refresh(ButtonFields& fields, Surface& surface)
     const Look& look = LookOf(fields.Style);
     if (look.paint)
         look.paint(face); // style 6 may change Style here; the margin stays the one it drew with
+    // On the face, under the caption and the icon, which a long caption or a shadowed icon may cross.
+    if (look.paint && ShowsFocusMark(fields, look))
+        DrawFocusMark(face);
     DrawCaption(face);
     DrawIcon(face, look.iconMargin);
 }

@@ -50,6 +50,9 @@ struct ButtonFields {
 
     std::int32_t DrawState = 0;
     bool HasFocus = false;
+    // The focus came from the keyboard (or the keyboard was used since), so the face shows it;
+    // focus taken by a click keeps the face a mouse user has always seen.
+    bool FocusCue = false;
     bool MouseInside = false;
     std::int32_t LastMouseButton = 0;
     Rect ClientRect;

@@ -159,7 +159,9 @@ void DrawCustomRaised(Face& face, COLORREF back)
     SetPixels(face, corners.outer, B(-21));
 
     const bool hot = face.State() == Hover;
-    if (hot || (face.fields.HasFocus && face.fields.ShowFocus))
+    // ShowFocus asks for the ring after a click too; keyboard focus always shows it.
+    const bool showsFocus = face.fields.HasFocus && (face.fields.ShowFocus || face.fields.FocusCue);
+    if (hot || showsFocus)
         DrawRing(face, RingAround(hot ? face.HighlightColor() : Face::System(host::COLOR_HIGHLIGHT)));
 }
 

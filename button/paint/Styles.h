@@ -13,11 +13,17 @@ using FacePainter = void (*)(Face&);
 struct Look {
     FacePainter paint = nullptr;
     int iconMargin = 4; // pixels between the face's edge and an icon aligned to it
+    bool drawsOwnFocus = false; // false: a keyboard-focused face gets the common focus mark
 };
 
 // Style numbers outside 0..10 get an empty look.
 const Look& LookOf(std::int32_t style);
 inline int IconMargin(std::int32_t style) { return LookOf(style).iconMargin; }
+
+// The keyboard focus on a look without a focus style of its own: a dotted rectangle, every
+// other pixel, 3 pixels inside the edge, in the caption's colour.
+constexpr int FocusMarkInset = 3;
+void DrawFocusMark(Face& face);
 
 void PaintRaisedEdge(Face& face);   // 0
 void PaintThinEdge(Face& face);     // 1
