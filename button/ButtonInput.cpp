@@ -7,6 +7,7 @@
 #include "host/Capabilities.h"
 #include "host/RuntimeError.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -42,10 +43,36 @@ int shiftState(Qt::KeyboardModifiers modifiers)
 
 bool isSpace(const QKeyEvent& event) { return event.key() == Qt::Key_Space; }
 
+bool isEnter(const QKeyEvent& event) { return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter; }
+
+// Focus moved by a key. A programmatic move counts too, unless a mouse button is down: the
+// program moves focus in answer to a key (a window brought in by its shortcut), rarely a click.
+bool cameByKeyboard(Qt::FocusReason reason)
+{
+    switch (reason) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        return true;
+    case Qt::OtherFocusReason:
+        return QGuiApplication::mouseButtons() == Qt::NoButton;
+    default:
+        return false;
+    }
+}
+
+// Focus that leaves with its window, or for a menu, comes back to the same place.
+bool comesBack(Qt::FocusReason reason)
+{
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
 } // namespace
 
 void PelroButton::mousePressEvent(QMouseEvent* event)
 {
+    // A mouse user sees the faces as they have always been.
+    showFocusCue(false);
     const QPointF p = event->position();
     UserControl_MouseDown(buttonCode(event->button()), shiftState(event->modifiers()), float(p.x()), float(p.y()));
 }
@@ -74,13 +101,19 @@ bool PelroButton::isOverControl(QPointF position) const
 
 void PelroButton::keyPressEvent(QKeyEvent* event)
 {
-    if (!isSpace(*event)) {
+    if (!isSpace(*event) && !isEnter(*event)) {
         QWidget::keyPressEvent(event);
         return;
     }
-    // A held space bar is one press, not a click per repeat.
+    // A held key is one press, not a click per repeat.
     if (event->isAutoRepeat())
         return;
+    showFocusCue(true);
+    if (isEnter(*event)) {
+        completeClick();
+        return;
+    }
+    m_spaceDown = true;
     UserControl_KeyDown(SpaceKey);
     UserControl_KeyPress(SpaceKey);
 }
@@ -91,13 +124,47 @@ void PelroButton::keyReleaseEvent(QKeyEvent* event)
         QWidget::keyReleaseEvent(event);
         return;
     }
-    if (!event->isAutoRepeat())
+    if (!event->isAutoRepeat() && std::exchange(m_spaceDown, false))
         UserControl_KeyUp(SpaceKey);
 }
 
-void PelroButton::focusInEvent(QFocusEvent*) { UserControl_GotFocus(); }
+void PelroButton::focusInEvent(QFocusEvent* event)
+{
+    const bool cue = comesBack(event->reason()) ? m_cueWhenBack : cameByKeyboard(event->reason());
+    m_fields.FocusCue = cue;
+    UserControl_GotFocus();
+}
 
-void PelroButton::focusOutEvent(QFocusEvent*) { UserControl_LostFocus(); }
+void PelroButton::focusOutEvent(QFocusEvent* event)
+{
+    m_cueWhenBack = comesBack(event->reason()) && m_fields.FocusCue;
+    m_fields.FocusCue = false;
+    clearKeyboardFace();
+    UserControl_LostFocus();
+}
+
+// The space bar's press and the hover face it leaves behind belong to the focus: once the
+// focus is gone no key release will come, so the face rests unless the pointer is over it.
+void PelroButton::clearKeyboardFace()
+{
+    const bool heldBySpace = std::exchange(m_spaceDown, false);
+    const bool lit = m_fields.DrawState == paint::Hover || m_fields.DrawState == paint::Pressed;
+    if (m_fields.MouseInside) {
+        if (heldBySpace)
+            m_fields.DrawState = paint::Hover;
+        return;
+    }
+    if (lit)
+        m_fields.DrawState = paint::Normal;
+}
+
+void PelroButton::showFocusCue(bool shown)
+{
+    if (m_fields.FocusCue == shown || (shown && !m_fields.HasFocus))
+        return;
+    m_fields.FocusCue = shown;
+    Refresh();
+}
 
 void PelroButton::UserControl_MouseDown(int button, int, float, float)
 {
@@ -131,6 +198,7 @@ void PelroButton::completeClick()
         m_fields.Value = !m_fields.Value;
         m_fields.DrawState = paint::Hover;
         Refresh();
+        announcePressedChange();
     }
     emit Click();
 }

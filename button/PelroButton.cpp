@@ -1,6 +1,7 @@
 #include "PelroButton.h"
 
 #include "AboutSurface.h"
+#include "ButtonAccessible.h"
 #include "WindowSubclass.h"
 
 #include "host/Controls.h"
@@ -12,6 +13,7 @@
 #include "host/ToolTipWindow.h"
 #include "host/Twips.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 #include <limits>
@@ -26,6 +28,20 @@ constexpr int OverflowError = 6;
 // The size and font a new instance gets when placed on a form.
 constexpr QSize DesignedSize(host::PixelsFromTwips(3435), host::PixelsFromTwips(1455));
 const char* const DesignedFont = "Verdana, 8.25";
+
+void announce(QWidget& widget, QAccessible::Event what)
+{
+    QAccessibleEvent event(&widget, what);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceState(QWidget& widget, void (*mark)(QAccessible::State&))
+{
+    QAccessible::State changed;
+    mark(changed);
+    QAccessibleStateChangeEvent event(&widget, changed);
+    QAccessible::updateAccessibility(&event);
+}
 
 } // namespace
 
@@ -54,6 +70,7 @@ PelroButton::PelroButton(QWidget* parent, Ambient ambient) : QWidget(parent)
     QWidget::setFont(m_fields.Font);
     resize(DesignedSize);
     setFocusPolicy(Qt::StrongFocus);
+    InstallAccessibleButtonFactory();
     // The back buffer covers every pixel, so nothing behind needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_About = new AboutSurface(*this, Version());
@@ -87,6 +104,12 @@ void PelroButton::Refresh()
 }
 
 QString PelroButton::Version() const { return QStringLiteral("3.0"); }
+
+void PelroButton::Press()
+{
+    if (isEnabled())
+        completeClick();
+}
 
 std::int32_t PelroButton::OpenLink(const QString& sLink) { return host::ShellOpen(sLink); }
 
@@ -123,10 +146,13 @@ void PelroButton::setStyle(std::int32_t NewStyle)
 
 void PelroButton::setCaption(const QString& NewCaption)
 {
+    const bool renamed = NewCaption != m_fields.Caption;
     m_fields.Caption = NewCaption;
     notify(QStringLiteral("Caption"));
     UserControl_Resize();
     Refresh();
+    if (renamed)
+        announce(*this, QAccessible::NameChanged);
 }
 
 void PelroButton::setIcon(const std::optional<QImage>& NewIcon)
@@ -174,7 +200,10 @@ void PelroButton::setEnabled(bool bEnabled)
     Refresh();
     notify(QStringLiteral("Enabled"));
     // A disabled window gets no mouse or keyboard input.
+    const bool changes = bEnabled != isEnabled();
     QWidget::setEnabled(bEnabled);
+    if (changes)
+        announceState(*this, [](QAccessible::State& s) { s.disabled = true; });
 }
 
 void PelroButton::setShowFocus(bool bShowFocus)
@@ -216,8 +245,11 @@ void PelroButton::setFontHighlightColor(std::uint32_t lFontHighlightColor)
 // The tooltip properties take effect when the tooltip is next made, at pointer entry.
 void PelroButton::setToolTip(const QString& sToolTipText)
 {
+    const bool changed = sToolTipText != m_fields.ToolTip;
     m_fields.ToolTip = sToolTipText;
     restyle(QStringLiteral("ToolTipText"));
+    if (changed)
+        announce(*this, QAccessible::DescriptionChanged);
 }
 
 void PelroButton::setToolTipTitle(const QString& sTooltipTitle)
@@ -266,8 +298,16 @@ void PelroButton::setButtonType(std::int32_t newType)
 
 void PelroButton::setValue(bool newValue)
 {
+    const bool flips = newValue != m_fields.Value;
     m_fields.Value = newValue;
     restyle(QStringLiteral("Value"));
+    if (flips && m_fields.ButtonType == 1)
+        announcePressedChange();
+}
+
+void PelroButton::announcePressedChange()
+{
+    announceState(*this, [](QAccessible::State& s) { s.pressed = true; });
 }
 
 void PelroButton::paintEvent(QPaintEvent*)

@@ -48,6 +48,8 @@ public:
     // Repaints the whole face into the back buffer and schedules one copy to the screen.
     void Refresh();
     QString Version() const;
+    // Clicks the button as Enter does: for assistive tools; nothing when disabled.
+    void Press();
 
     std::int32_t Style() const { return m_fields.Style; }
     void setStyle(std::int32_t NewStyle);
@@ -156,6 +158,9 @@ private:
     void UserControl_Show();
     void UserControl_Hide();
     void completeClick();
+    void clearKeyboardFace();
+    void showFocusCue(bool shown);
+    void announcePressedChange();
 
     void StartRunModeTracking();
     void StartMouseTracking(QWidget& window);
@@ -180,6 +185,8 @@ private:
     bool m_trackWithUser32 = false;
     bool m_faceCurrent = false;
     bool m_releaseEndsDoubleClick = false;
+    bool m_spaceDown = false;   // a space press whose release is still to come
+    bool m_cueWhenBack = false; // the focus cue to show again when the window is active again
     std::unique_ptr<WindowSubclass> m_subclass;
     std::unique_ptr<host::ToolTipWindow> m_toolTipWindow;
     AboutSurface* m_About = nullptr; // a child: goes with the control

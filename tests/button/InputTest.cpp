@@ -108,10 +108,9 @@ TEST_F(ButtonInputTest, SpaceBarClicksOnceAndRepeatsAreIgnored)
     QTest::keyRelease(&b, Qt::Key_Space);
     EXPECT_EQ(b.Fields().DrawState, paint::Hover);
 
-    QTest::keyClick(&b, Qt::Key_Return);
     QTest::keyClick(&b, Qt::Key_Escape);
     QTest::keyClick(&b, Qt::Key_A);
-    EXPECT_EQ(clicks.count(), 1) << "no other key clicks";
+    EXPECT_EQ(clicks.count(), 1) << "no other key clicks but Enter";
 }
 
 TEST_F(ButtonInputTest, PressInsideReleaseOutsideGivesNoClick)
