@@ -165,16 +165,6 @@ TEST_F(FocusMarkTest, RoundedGradientWithCustomColoursRingsForTheKeyboardWithout
     EXPECT_EQ(r.byKeyboard, Render({5, true, Normal, true}).byMouse);
 }
 
-TEST_F(FocusMarkTest, SkinShowsBlueForKeyboardFocusAndDarkBlueWhenPressed)
-{
-    const COLORREF blueCentre = RGB(0x6A, 0xA6, 0xE2), darkCentre = RGB(0x6A, 0x9B, 0xCC);
-    const FocusRenders resting = Render({10, false, Normal});
-    EXPECT_COLOR(painttest::PixelAt(resting.byKeyboard, 20, 13), blueCentre);
-    const FocusRenders pressed = Render({10, false, Pressed});
-    EXPECT_COLOR(painttest::PixelAt(pressed.byKeyboard, 20, 13), darkCentre);
-    EXPECT_EQ(pressed.byKeyboard, pressed.unfocused);
-}
-
 TEST_F(FocusMarkTest, MarkFollowsTheCaptionColourOfItsState)
 {
     Button b(W, H, 0);
