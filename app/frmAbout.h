@@ -4,7 +4,7 @@
 
 namespace app {
 
-// The About picture: fades in, holds, fades out and unloads itself.
+// The About picture: fades in, holds, fades out and unloads itself; a key closes it sooner.
 class frmAbout : public FadeWindow {
     Q_OBJECT
 public:
@@ -12,6 +12,9 @@ public:
 
 protected:
     void FadedOut() override;
+    // Escape or Alt+F4 closes it at once, as the window manager's close does.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 };
 
 } // namespace app
