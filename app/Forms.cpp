@@ -6,8 +6,6 @@
 
 #include "host/Desktop.h"
 
-#include <QApplication>
-
 #include <utility>
 
 namespace app {
@@ -43,8 +41,8 @@ void Forms::ShowAbout()
         m_about->Load();
         m_about->move(host::PlaceClearOfDockedPanel(m_about->frameGeometry().size()));
         // Closed with the keyboard, it hands the keyboard back to the panel it came from.
-        QObject::connect(m_about.data(), &host::Form::unloaded, m_about.data(), [this, about = m_about.data()] {
-            if (m_main && m_main->isVisible() && QApplication::activeWindow() == about)
+        QObject::connect(m_about.data(), &frmAbout::closingWithKeyboard, m_about.data(), [this] {
+            if (m_main && m_main->isVisible())
                 host::TakeKeyboard(*m_main);
         });
     }

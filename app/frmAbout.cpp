@@ -7,14 +7,21 @@ namespace app {
 
 frmAbout::frmAbout() : FadeWindow(QStringLiteral(":/forms/frmAbout.form")) {}
 
-void frmAbout::FadedOut() { Unload(); }
+void frmAbout::FadedOut() { Close(); }
+
+void frmAbout::Close()
+{
+    if (isActiveWindow())
+        emit closingWithKeyboard();
+    Unload();
+}
 
 void frmAbout::keyPressEvent(QKeyEvent* event)
 {
     const QKeyCombination key = event->keyCombination();
     if (key == QKeyCombination(Qt::Key_Escape) || key == QKeyCombination(Qt::AltModifier, Qt::Key_F4)) {
         event->accept();
-        Unload();
+        Close();
         return;
     }
     FadeWindow::keyPressEvent(event);
@@ -23,7 +30,7 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
 void frmAbout::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    Unload();
+    Close();
 }
 
 } // namespace app

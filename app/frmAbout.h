@@ -10,11 +10,18 @@ class frmAbout : public FadeWindow {
 public:
     frmAbout();
 
+signals:
+    // It goes while it has the keyboard, which should go back where it came from.
+    void closingWithKeyboard();
+
 protected:
     void FadedOut() override;
     // Escape or Alt+F4 closes it at once, as the window manager's close does.
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Close();
 };
 
 } // namespace app
