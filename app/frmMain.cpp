@@ -10,6 +10,7 @@
 #include "download/FileDownloader.h"
 #include "host/Controls.h"
 #include "host/Desktop.h"
+#include "host/GlobalShortcut.h"
 #include "host/MediaPlayer.h"
 #include "host/Platform.h"
 #include "host/RuntimeError.h"
@@ -85,6 +86,10 @@ frmMain::frmMain(Forms& forms)
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
     // The window is made once the splash is up, so the bus costs start-up nothing.
     new MediaControls(*this);
+    // A key of the user's choosing brings the list from anywhere, where the desktop offers one.
+    auto* showKey = new host::GlobalShortcut(QStringLiteral("show-catalogue"), tr("Show the catalogue"), this);
+    connect(showKey, &host::GlobalShortcut::activated, this, [this] { m_forms.BringMainIntoView(); });
+    showKey->Register(host::CurrentPlatform().SessionBusAddress());
 }
 
 void frmMain::MakeKeyboardFriendly()
