@@ -5,6 +5,7 @@
 #include "frmSplash.h"
 
 #include "host/Desktop.h"
+#include "taskbar/OmbrelXPTaskBar.h"
 
 #include <utility>
 
@@ -33,16 +34,16 @@ frmMain& Forms::LoadMain()
     return *m_main;
 }
 
-
 void Forms::ShowAbout()
 {
     if (!m_about || !m_about->IsLoaded()) {
         m_about = new frmAbout();
         m_about->Load();
         m_about->move(host::PlaceClearOfDockedPanel(m_about->frameGeometry().size()));
-        // Closed with the keyboard, it hands the keyboard back to the panel it came from.
+        // Gone while it had the keyboard, it hands the keyboard back to the panel in view;
+        // a docked panel must not take keys it cannot show.
         QObject::connect(m_about.data(), &frmAbout::closingWithKeyboard, m_about.data(), [this] {
-            if (m_main && m_main->isVisible())
+            if (m_main && m_main->isVisible() && m_main->OmbrelXPTaskBar1->IsInView())
                 host::TakeKeyboard(*m_main);
         });
     }

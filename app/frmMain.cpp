@@ -17,8 +17,8 @@
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPointer>
 
 #include <algorithm>

@@ -272,3 +272,23 @@ TEST_F(KeyboardTest, AskedToShowAtStartTheMainWindowComesInWithTheKeyboardOnTheL
     start.Main()->Unload();
     DestroyUnloadedWindows();
 }
+
+TEST_F(KeyboardTest, AboutLeavingWithTheKeyboardHandsItBackOnlyToAPanelInView)
+{
+    const auto closeAboutWithEscape = [this] {
+        Press(QKeyCombination(Qt::Key_F1));
+        app::frmAbout* about = forms.About();
+        QApplication::setActiveWindow(about);
+        QTest::keyClick(about, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        DestroyUnloadedWindows();
+    };
+    main->BringIntoView();
+    closeAboutWithEscape();
+    EXPECT_EQ(QApplication::activeWindow(), main);
+
+    Press(QKeyCombination(Qt::Key_Escape));
+    ASSERT_FALSE(PanelInView());
+    closeAboutWithEscape();
+    EXPECT_NE(QApplication::activeWindow(), main) << "a docked panel took keys it cannot show";
+}
