@@ -4,6 +4,11 @@
 #include "frmMain.h"
 #include "frmSplash.h"
 
+#include "host/Desktop.h"
+#include "taskbar/OmbrelXPTaskBar.h"
+
+#include <utility>
+
 namespace app {
 
 Forms::~Forms()
@@ -29,23 +34,38 @@ frmMain& Forms::LoadMain()
     return *m_main;
 }
 
-void Forms::ShowMain() { LoadMain().Show(); }
-
 void Forms::ShowAbout()
 {
     if (!m_about || !m_about->IsLoaded()) {
         m_about = new frmAbout();
         m_about->Load();
+        m_about->move(host::PlaceClearOfDockedPanel(m_about->frameGeometry().size()));
+        // Gone while it had the keyboard, it hands the keyboard back to the panel in view;
+        // a docked panel must not take keys it cannot show.
+        QObject::connect(m_about.data(), &frmAbout::closingWithKeyboard, m_about.data(), [this] {
+            if (m_main && m_main->isVisible() && m_main->OmbrelXPTaskBar1->IsInView())
+                host::TakeKeyboard(*m_main);
+        });
     }
     m_about->Show();
+    // Opened from the keyboard, it must hear Escape.
+    m_about->activateWindow();
 }
 
 void Forms::BringMainIntoView()
 {
     if (!m_main || !m_main->IsLoaded() || !m_main->isVisible())
         return;
-    m_main->raise();
-    m_main->activateWindow();
+    m_main->BringIntoView();
+}
+
+void Forms::BringMainIntoViewWhenShown() { m_bringMainOnShow = true; }
+
+void Forms::ShowMain()
+{
+    LoadMain().Show();
+    if (std::exchange(m_bringMainOnShow, false))
+        m_main->BringIntoView();
 }
 
 frmSplash* Forms::Splash() const { return m_splash; }

@@ -24,9 +24,12 @@ public:
     void ShowMain();
     // Shows the About window; one already on the screen is only brought forward.
     void ShowAbout();
-    // Another start of the program handed over to this one: the main window comes forward.
-    // While only the splash is up there is nothing to bring.
+    // Another start of the program handed over to this one, or the media controls' Raise:
+    // the main window slides into view with the keyboard on its list. While only the
+    // splash is up there is nothing to bring.
     void BringMainIntoView();
+    // Started with --show: the main window comes into view that way as it first shows.
+    void BringMainIntoViewWhenShown();
 
     frmSplash* Splash() const;
     frmMain* Main() const;
@@ -36,6 +39,7 @@ private:
     QPointer<frmSplash> m_splash;
     QPointer<frmMain> m_main;
     QPointer<frmAbout> m_about;
+    bool m_bringMainOnShow = false;
 };
 
 } // namespace app

@@ -63,13 +63,7 @@ void MediaControls::SetPosition(qint64 positionUs) { m_main.wmpr->SeekTo(positio
 void MediaControls::Stop() { m_main.bbStop_Click(); }
 
 // The docked window slides into view for the keyboard, as the pointer would bring it.
-void MediaControls::Raise()
-{
-    m_main.OmbrelXPTaskBar1->SlideIn();
-    m_main.raise();
-    m_main.rLista->setFocus();
-    host::TakeKeyboard(m_main);
-}
+void MediaControls::Raise() { m_main.BringIntoView(); }
 
 void MediaControls::Quit() { m_main.Image1_Click(); }
 

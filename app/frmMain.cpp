@@ -9,13 +9,20 @@
 #include "button/PelroButton.h"
 #include "download/FileDownloader.h"
 #include "host/Controls.h"
+#include "host/Desktop.h"
+#include "host/GlobalShortcut.h"
 #include "host/MediaPlayer.h"
 #include "host/Platform.h"
 #include "host/RuntimeError.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
+#include <QCloseEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPointer>
+
+#include <algorithm>
+#include <array>
 
 namespace app {
 
@@ -62,6 +69,7 @@ frmMain::frmMain(Forms& forms)
       m_listening(new Listening(*this))
 {
     ApplyStackingAndTabOrder();
+    MakeKeyboardFriendly();
     connect(rLista, &host::ListBox::DblClick, this, &frmMain::rLista_DblClick);
     connect(rLista, &host::ListBox::EnterPressed, this, &frmMain::PlaySelectedIfAny);
     connect(bbStop, &button::PelroButton::Click, this, &frmMain::bbStop_Click);
@@ -78,6 +86,72 @@ frmMain::frmMain(Forms& forms)
     connect(this, &host::Form::unloaded, FileDownloader, &download::FileDownloader::Cancel);
     // The window is made once the splash is up, so the bus costs start-up nothing.
     new MediaControls(*this);
+    // A key of the user's choosing brings the list from anywhere, where the desktop offers one.
+    auto* showKey = new host::GlobalShortcut(QStringLiteral("show-catalogue"), tr("Show the catalogue"), this);
+    connect(showKey, &host::GlobalShortcut::activated, this, [this] { m_forms.BringMainIntoView(); });
+    showKey->Register(host::CurrentPlatform().SessionBusAddress());
+}
+
+void frmMain::MakeKeyboardFriendly()
+{
+    // The update address lies behind the list: keys meant for the list must never land there.
+    Text->setFocusPolicy(Qt::NoFocus);
+    Text->setReadOnly(true);
+    Image1->MakeButton(tr("Close"));
+    Image2->MakeButton(tr("About %1").arg(QStringLiteral("Vanu Pelro")));
+    // The panel slides in under the pointer without being activated; its tips show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+}
+
+void frmMain::BringIntoView()
+{
+    OmbrelXPTaskBar1->SlideIn();
+    raise();
+    rLista->setFocus(Qt::OtherFocusReason);
+    host::TakeKeyboard(*this);
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::Key_Escape)) {
+        OmbrelXPTaskBar1->SlideOut();
+    } else if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_Q)
+               || key == QKeyCombination(Qt::AltModifier, Qt::Key_F4)) {
+        Image1_Click();
+    } else if (key == QKeyCombination(Qt::Key_F1)) {
+        Image2_Click();
+    } else {
+        host::Form::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+// Held apart from Qt's chain, which the hot spots and the compound controls' own children
+// would otherwise reorder.
+bool frmMain::focusNextPrevChild(bool next)
+{
+    const std::array<QWidget*, 5> chain{rLista, bbStop, bbUpdate, Image1, Image2};
+    const auto count = std::ptrdiff_t(chain.size());
+    const auto found = std::find(chain.begin(), chain.end(), focusWidget());
+    // From outside the chain (the player strip), Tab starts at the list, Shift+Tab at the end.
+    std::ptrdiff_t index = found != chain.end() ? found - chain.begin() : (next ? -1 : count);
+    for (std::ptrdiff_t step = 0; step < count; ++step) {
+        index = ((next ? index + 1 : index - 1) + count) % count;
+        QWidget* candidate = chain[std::size_t(index)];
+        if (candidate->isEnabled() && candidate->isVisibleTo(this)) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return host::Form::focusNextPrevChild(next);
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    Image1_Click();
 }
 
 void frmMain::Form_Load()

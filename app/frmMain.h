@@ -39,6 +39,9 @@ public:
     // strip's mark: no box over whatever the user does).
     void PlaySelectedIfAny();
     bool HasSelectedTitle() const;
+    // Brought in by the keyboard or the media keys: the panel slides into view and stays
+    // while it has the keyboard, which goes to the list.
+    void BringIntoView();
 
     // Element i is the media address of list entry i; one more, empty, at the end.
     QStringList CatalogueUrls;
@@ -61,8 +64,15 @@ signals:
 
 protected:
     void Form_Load() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The window manager's close (Alt+F4 where it handles it) ends the program as the
+    // Close mark does, rather than leaving it running without a window.
+    void closeEvent(QCloseEvent* event) override;
+    // Tab walks list, Stop, Update, the Close mark and the About corner, and round again.
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    void MakeKeyboardFriendly();
     void LoadCatalogue();
     void ReloadCatalogue();
     void rLista_DblClick();

@@ -37,6 +37,8 @@ int main(int argc, char* argv[])
 
     app::Forms forms;
     app::SingleInstance::ForwardActivations(instance, forms);
+    if (QApplication::arguments().contains(QStringLiteral("--show")))
+        forms.BringMainIntoViewWhenShown();
     forms.Start();
     app::SingleInstance::ListenAfterFirstFrame(instance, forms.Splash());
     return application.exec();

@@ -4,6 +4,8 @@
 #include "SystemColors.h"
 #include "Twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,6 +21,29 @@ void applyColor(QWidget& control, QPalette::ColorRole role, const PropertyBag& d
     QPalette palette = control.palette();
     palette.setColor(role, QColorFromOle(OleColor(design.ReadInt(QLatin1String(key)))));
     control.setPalette(palette);
+}
+
+// Screen readers see a hot spot made a button as a push button they can press.
+class HotSpotAccessible : public QAccessibleWidget {
+public:
+    explicit HotSpotAccessible(Image& image) : QAccessibleWidget(&image, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            emit static_cast<Image*>(widget())->Click();
+    }
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
+    }
+};
+
+QAccessibleInterface* hotSpotAccessible(const QString&, QObject* object)
+{
+    auto* image = qobject_cast<Image*>(object);
+    return image && image->IsButton() ? new HotSpotAccessible(*image) : nullptr;
 }
 
 } // namespace
@@ -140,12 +165,64 @@ Image::Image(QWidget* parent, const PropertyBag& design) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent, covers);
 }
 
+void Image::MakeButton(const QString& accessibleName)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(hotSpotAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
+    m_button = true;
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(accessibleName);
+}
+
 void Image::paintEvent(QPaintEvent*)
 {
-    if (m_picture.isNull())
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    if (!m_picture.isNull())
+        painter.drawPixmap(0, 0, m_picture);
+    if (hasFocus())
+        paintFocusMark(painter);
+}
+
+// White under black dots: seen on any picture behind the hot spot. A hot spot may reach
+// past its window's edge; the mark keeps to the part that shows.
+void Image::paintFocusMark(QPainter& painter) const
+{
+    QRect shown = rect();
+    if (const QWidget* parent = parentWidget())
+        shown &= QRect(mapFromParent(QPoint(0, 0)), parent->size());
+    const QRect mark = shown.adjusted(1, 1, -2, -2);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(mark);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(mark);
+}
+
+void Image::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool pressKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!m_button || !pressKey || !plain || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit Click();
+}
+
+void Image::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void Image::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void Image::mousePressEvent(QMouseEvent* event)

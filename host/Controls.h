@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QStringListModel>
 
+class QPainter;
+
 namespace host {
 
 // Position and size from designer data (twips), plus the settings every control shares:
@@ -71,6 +73,11 @@ public:
     Image(QWidget* parent, const PropertyBag& design);
     const QPixmap& Picture() const { return m_picture; }
 
+    // A hot spot made a button for the keyboard and screen readers: reached by Tab (a click
+    // leaves the focus where it was), pressed with Space or Enter, marked while focused.
+    void MakeButton(const QString& accessibleName);
+    bool IsButton() const { return m_button; }
+
 signals:
     void Click();
 
@@ -78,10 +85,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void paintFocusMark(QPainter& painter) const;
+
     QPixmap m_picture;
     bool m_pressed = false;
+    bool m_button = false;
 };
 
 } // namespace host

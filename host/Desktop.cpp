@@ -14,6 +14,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -177,6 +178,64 @@ void TakeKeyboard(QWidget& window)
         static_cast<FocusOnClick*>(focus)->TakeKeyboard();
     else
         window.activateWindow();
+}
+
+namespace {
+
+struct DockedPanel {
+    QPointer<const QWidget> window;
+    DockedEdge edge = DockedEdge::Left;
+};
+
+DockedPanel& dockedPanel()
+{
+    static DockedPanel panel;
+    return panel;
+}
+
+// Where the free space is narrower than the window, the window keeps to the far side and
+// leaves uncovered what it can; it never leaves the work area on that side.
+int placeAlong(int freeStart, int freeEnd, int workStart, int workEnd, int length, bool panelAtStart)
+{
+    if (length <= freeEnd - freeStart)
+        return freeStart + (freeEnd - freeStart - length) / 2;
+    return panelAtStart ? std::max(workStart, workEnd - length) : workStart;
+}
+
+} // namespace
+
+void SetDockedPanel(const QWidget* panel, DockedEdge edge) { dockedPanel() = {panel, edge}; }
+
+ScreenRect FreeArea(const ScreenRect& workArea, DockedEdge edge, int panelExtent)
+{
+    ScreenRect free = workArea;
+    switch (edge) {
+    case DockedEdge::Left: free.left = std::min(workArea.right, workArea.left + panelExtent); break;
+    case DockedEdge::Right: free.right = std::max(workArea.left, workArea.right - panelExtent); break;
+    case DockedEdge::Top: free.top = std::min(workArea.bottom, workArea.top + panelExtent); break;
+    }
+    return free;
+}
+
+QPoint PlaceIn(const ScreenRect& free, const ScreenRect& workArea, QSize size)
+{
+    const bool panelLeft = free.left > workArea.left;
+    const bool panelTop = free.top > workArea.top;
+    return {placeAlong(free.left, free.right, workArea.left, workArea.right, size.width(), panelLeft),
+            placeAlong(free.top, free.bottom, workArea.top, workArea.bottom, size.height(), panelTop)};
+}
+
+QPoint PlaceClearOfDockedPanel(QSize size)
+{
+    const Desktop& desktop = CurrentDesktop();
+    const QSize screen = desktop.ScreenSize();
+    const ScreenRect work = desktop.WorkArea().value_or(ScreenRect{0, 0, screen.width(), screen.height()});
+    const DockedPanel& panel = dockedPanel();
+    if (!panel.window)
+        return PlaceIn(work, work, size);
+    const QRect outer = panel.window->frameGeometry();
+    const int extent = panel.edge == DockedEdge::Top ? outer.height() : outer.width();
+    return PlaceIn(FreeArea(work, panel.edge, extent), work, size);
 }
 
 Desktop& CurrentDesktop() { return g_desktop ? *g_desktop : defaultDesktop(); }

@@ -57,6 +57,19 @@ Desktop& CurrentDesktop();
 // and the compositor gives keys only to managed windows.
 void TakeKeyboard(QWidget& window);
 
+// A window docked at a screen edge and kept above all others covers its full extent there
+// whenever it slides in; the program's other windows open clear of it.
+enum class DockedEdge { Left, Right, Top };
+void SetDockedPanel(const QWidget* panel, DockedEdge edge);
+
+// The part of the work area the docked panel, at its full extent, leaves free.
+ScreenRect FreeArea(const ScreenRect& workArea, DockedEdge edge, int panelExtent);
+// Top-left corner for a window of the given outer size: centred on the free area where it
+// fits; otherwise as far from the panel as the work area allows.
+QPoint PlaceIn(const ScreenRect& free, const ScreenRect& workArea, QSize size);
+// The same on the current desktop, clear of the docked panel if there is one.
+QPoint PlaceClearOfDockedPanel(QSize size);
+
 // Puts another desktop in place for the lifetime of the guard.
 class ScopedDesktop {
 public:

@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include "Desktop.h"
 #include "GstPlaybackEngine.h"
 
 #include <QApplication>
@@ -30,6 +31,9 @@ void QtPlatform::ShowMessageBox(const MessageBoxRequest& request)
     // window bypasses the window manager, so it may own nothing: compositors reject both.
     // As a plain window the box is still modal and centred on the screen.
     box.setWindowFlags((box.windowFlags() & ~Qt::WindowType_Mask) | Qt::Window | Qt::WindowStaysOnTopHint);
+    // Centred on the screen its left edge and icon would lie under the docked panel.
+    box.adjustSize();
+    box.move(PlaceClearOfDockedPanel(box.size()));
     box.exec();
 }
 

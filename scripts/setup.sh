@@ -36,6 +36,8 @@ test_packages=(
   playerctl
   # the button's accessibility events: the accessibility bus for Qt's bridge to come up on
   at-spi2-core
+  # the desktop-wide key: a stand-in for the shortcuts portal (python3-gi is below)
+  python3-dbus
   # Wayland desktops through XWayland: the compositors, a native Wayland client, and the
   # GObject bindings that drive mutter's pointer over D-Bus
   mutter weston xwayland python3-gi gir1.2-glib-2.0 libglib2.0-bin

@@ -5,7 +5,7 @@
 #include "host/Timer.h"
 #include "host/Twips.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 
 #include <cmath>
@@ -141,6 +141,9 @@ void OmbrelXPTaskBar::DockForm(host::Form* form)
     if (form && isKnownEdge(m_Alignment)) {
         const Place docked = dockedPlace(float(form->Width()), float(form->Height()));
         form->Move(wholeTwips(docked.left), wholeTwips(docked.top));
+        host::SetDockedPanel(form, m_Alignment == LeftEdge    ? host::DockedEdge::Left
+                                   : m_Alignment == RightEdge ? host::DockedEdge::Right
+                                                              : host::DockedEdge::Top);
     }
     tmrCheckMouseOver->setEnabled(true);
     tmrCheckMouseOver->setInterval(PointerWatchMs);
@@ -153,12 +156,25 @@ void OmbrelXPTaskBar::SlideIn()
     if (!m_ParentForm)
         return;
     m_HeldIn = true;
+    m_ActiveWhileHeld = m_ParentForm->isActiveWindow();
+    m_Dismissed = false;
+    tmrCheckMouseOver_Timer();
+}
+
+void OmbrelXPTaskBar::SlideOut()
+{
+    if (!m_ParentForm)
+        return;
+    m_HeldIn = false;
+    m_Dismissed = true;
     tmrCheckMouseOver_Timer();
 }
 
 bool OmbrelXPTaskBar::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::WindowActivate || type == QEvent::WindowDeactivate) && watched == m_ParentForm)
+        activationChanged(type == QEvent::WindowActivate);
     if ((type == QEvent::Enter || type == QEvent::Leave) && watched->isWidgetType()) {
         const auto* widget = static_cast<const QWidget*>(watched);
         if (widget->isWindow())
@@ -180,6 +196,22 @@ void OmbrelXPTaskBar::pointerCrossedAWindow(const QWidget& window, bool entered)
     tmrCheckMouseOver_Timer();
 }
 
+// Qt names the new active window before the old one hears of its loss: none of ours means
+// another program has the keyboard now.
+void OmbrelXPTaskBar::activationChanged(bool active)
+{
+    if (!m_HeldIn)
+        return;
+    if (active) {
+        m_ActiveWhileHeld = true;
+        return;
+    }
+    if (m_ActiveWhileHeld && QApplication::activeWindow() == nullptr) {
+        m_HeldIn = false;
+        tmrCheckMouseOver_Timer();
+    }
+}
+
 void OmbrelXPTaskBar::tmrCheckMouseOver_Timer()
 {
     if (!m_ParentForm)
@@ -190,7 +222,9 @@ void OmbrelXPTaskBar::tmrCheckMouseOver_Timer()
     // The right-most column and bottom row count as inside.
     const bool over = !m_PointerElsewhere && window.left <= pointer.x() && pointer.x() <= window.right &&
                       window.top <= pointer.y() && pointer.y() <= window.bottom;
-    const bool inside = over || m_HeldIn;
+    if (!over)
+        m_Dismissed = false;
+    const bool inside = (over && !m_Dismissed) || m_HeldIn;
     if (inside == m_MouseOver)
         return;
     m_MouseOver = inside;

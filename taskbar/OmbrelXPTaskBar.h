@@ -41,8 +41,13 @@ public:
 
     // Slides the form into view and keeps it there, wherever the pointer is, until the
     // pointer has been over it: for the keyboard and the media keys. A compositor may take
-    // the keyboard straight back from the form, so losing it does not end the hold.
+    // the keyboard straight back from the form, so only a window of another program taking
+    // the activation from the form, once it had it, ends the hold.
     void SlideIn();
+    // Slides the form back to its strip, also with the pointer over it; it comes again once
+    // the pointer has left and returned, or on SlideIn.
+    void SlideOut();
+    bool IsInView() const { return m_MouseOver; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -65,6 +70,7 @@ private:
     void SetTopmost(QWidget& window);
     void tmrCheckMouseOver_Timer();
     void pointerCrossedAWindow(const QWidget& window, bool entered);
+    void activationChanged(bool active);
     void tmrExpand_Timer();
 
     // Where one slide step puts the form on its sliding axis, and whether the slide ends.
@@ -86,6 +92,9 @@ private:
     // seeing it inside.
     bool m_PointerElsewhere = false;
     bool m_HeldIn = false;
+    bool m_ActiveWhileHeld = false;
+    // Sent back with the pointer over the form: the pointer must leave before it counts again.
+    bool m_Dismissed = false;
     host::ScreenRect m_WorkArea;
     float m_WorkRight = 0;
     float m_WorkBottom = 0;

@@ -29,8 +29,10 @@ check "sample recording the catalogue names (${recording#==>})" test -n "$record
 check "launcher on the PATH folder" test -x "$prefix/bin/vanupelro"
 
 check "desktop-file-validate" desktop-file-validate "$desktop"
-exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[Desktop Action/s/^Exec=//p' "$desktop")
 check "entry starts the installed launcher ($exec_line)" test "$exec_line" = "$prefix/bin/vanupelro"
+show_line=$(sed -n '/^\[Desktop Action show-catalogue\]/,$s/^Exec=//p' "$desktop")
+check "the action \"Show the catalogue\" runs it with --show ($show_line)" test "$show_line" = "$prefix/bin/vanupelro --show"
 check "appstreamcli validate" appstreamcli validate --no-net "$metainfo"
 check "metainfo launches the entry" grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo"
 
