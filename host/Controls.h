@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PropertyBag.h"
+#include "Timer.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,13 @@ public:
     void setPlaceholder(const QString& text);
     QString Placeholder() const { return m_placeholder; }
 
+    // Type-ahead: the row of the first title, trying rows from `from` onward and wrapping,
+    // that starts with `typed`, else the first with a word that does (case ignored); -1 if none.
+    static int FindTyped(const QStringList& titles, const QString& typed, int from);
+    // What has been typed since the last pause longer than the keyboard's interval.
+    QString TypedSoFar() const { return m_typed; }
+    void keyboardSearch(const QString& search) override;
+
 signals:
     // A double-click on an entry; one on the empty area is nobody's.
     void DblClick();
@@ -47,6 +55,8 @@ protected:
 private:
     QStringListModel m_model;
     QString m_placeholder;
+    QString m_typed;
+    Timer m_typingPause; // ticks once the typing has paused for the interval
 };
 
 class TextBox : public QLineEdit {

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace host {
+
+// Gives screen readers a role and a name for our own widgets: a window for every form
+// (Qt treats a plain top-level widget as a nameless client area) and a status for the
+// player strip. Safe to call often; the first call installs, before any interface is asked.
+void InstallAccessibility();
+
+} // namespace host
