@@ -1,5 +1,6 @@
 #include "Accessibility.h"
 
+#include "Controls.h"
 #include "Form.h"
 #include "MediaPlayer.h"
 
@@ -37,6 +38,10 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String("host::MediaPlayer"))
         return new PlayerStripAccessible(static_cast<MediaPlayer*>(widget));
+    // A picture nobody clicks is decoration: an image, named only if the design names it.
+    // Pictures that act are left to whoever makes them act.
+    if (className == QLatin1String("host::Image") && !static_cast<Image*>(widget)->IsClickable())
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
     // Named by its caption through QAccessibleWidget, which reads a window's title.
     if (className == QLatin1String("host::Form") && widget->isWindow())
         return new QAccessibleWidget(widget, QAccessible::Window);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -204,6 +205,8 @@ Image::Image(QWidget* parent, const PropertyBag& design) : QWidget(parent)
         && m_picture.height() >= height();
     setAttribute(Qt::WA_OpaquePaintEvent, covers);
 }
+
+bool Image::IsClickable() const { return isSignalConnected(QMetaMethod::fromSignal(&Image::Click)); }
 
 void Image::paintEvent(QPaintEvent*)
 {

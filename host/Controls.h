@@ -80,6 +80,8 @@ class Image : public QWidget {
 public:
     Image(QWidget* parent, const PropertyBag& design);
     const QPixmap& Picture() const { return m_picture; }
+    // Whether anyone acts on its clicks: a picture nobody clicks is decoration.
+    bool IsClickable() const;
 
 signals:
     void Click();

@@ -112,6 +112,7 @@ TEST_F(AccessibilityTest, TheCatalogueIsANamedListOfItsTitles)
     EXPECT_EQ(list->role(), QAccessible::List);
     EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Catalogue"));
     ASSERT_EQ(list->childCount(), 2);
+    EXPECT_EQ(Accessible(main->Image3)->role(), QAccessible::Graphic) << "the background is decoration";
     EXPECT_EQ(list->child(0)->role(), QAccessible::ListItem);
     EXPECT_EQ(list->child(1)->text(QAccessible::Name), QStringLiteral("The Raven"));
 }
