@@ -270,14 +270,22 @@ QString MediaPlayer::StatusText() const
     return joined({line.lead, line.time});
 }
 
-QString MediaPlayer::SpokenText() const
+QString MediaPlayer::SpokenText() const { return spoken(true); }
+
+QString MediaPlayer::spoken(bool withProgress) const
 {
     if (!m_notice.isEmpty())
         return m_notice;
-    if (!m_activity.isEmpty())
-        return m_activity;
+    if (!m_activity.isEmpty()) {
+        QString activity = m_activity;
+        if (!withProgress)
+            activity.removeIf([](QChar c) { return c.isDigit(); });
+        return activity;
+    }
     if (m_state == PlaybackState::Playing)
         return joined({tr("Playing"), m_title});
+    if (m_state == PlaybackState::Buffering && !withProgress)
+        return joined({tr("Buffering"), m_title});
     return statusLine().lead;
 }
 
@@ -285,12 +293,10 @@ void MediaPlayer::announceChange()
 {
     // Buffering's percentage and an update's progress change the words but are not news:
     // spoken each time they would talk over the listening.
-    QString activity = m_activity;
-    activity.removeIf([](QChar c) { return c.isDigit(); });
-    QString key = QStringList{QString::number(int(m_state)), m_title, m_error, m_notice, activity}.join(QChar('\n'));
-    if (key == m_announced)
+    QString said = spoken(false);
+    if (said == m_announced)
         return;
-    m_announced = std::move(key);
+    m_announced = std::move(said);
     QAccessibleEvent event(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }

@@ -109,6 +109,7 @@ private:
     void announceLeaving();
     // Tells screen readers the strip's words changed; not for the ticking time or progress.
     void announceChange();
+    QString spoken(bool withProgress) const;
     void applyVolume();
     QRect markRect() const;
     void drawMark(QPainter& painter, const QColor& colour) const;
@@ -134,7 +135,7 @@ private:
     QString m_notice;
     QString m_sideNote;
     QString m_activity;
-    QString m_announced; // what screen readers last heard of, as announceChange compares it
+    QString m_announced; // the words screen readers last heard of, without progress
     std::optional<qint64> m_dragMs; // where a drag on the progress line would seek
     QTimer m_elapsed;               // only runs while playing
     QTimer m_noticeTimer;
