@@ -73,6 +73,9 @@ heard() { grep -q -- "$1" "$work/events"; }
 env -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON -u QT_ACCESSIBILITY QT_QPA_PLATFORM=xcb \
   "$work/program/$(basename "$program")" --new-instance >"$work/program.log" 2>&1 &
 APP_PID=$!
+window_is() { "${walker[@]}" windows "$APP_PID" 2>/dev/null | grep -qx "$1"; }
+wait_for 10 is_viewable "Splash Vanu Pelro" || fail "no splash window"
+check "the splash is a frame named by its caption" wait_for 5 window_is "frame 'Splash Vanu Pelro'"
 wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown"
 wait_for 10 dbus-send --session --print-reply --dest=$mpris_name $mpris_path org.freedesktop.DBus.Peer.Ping ||
   fail "the program is not on the session bus"
@@ -114,6 +117,14 @@ sleep 0.5
 xdotool type --delay 60 rav
 check "type-ahead by a word inside the title is announced" wait_for 5 heard "The Raven, a reading"
 check "the walk's time is printed" grep -q "^figure: one walk" "$work/walk"
+
+# The About corner, 110, 382 pixels into the slid-in window.
+top=$(slide_main_into_view)
+xdotool mousemove 110 $((top + 382)) click 1
+check "About is a frame named by its caption" wait_for 5 window_is "frame 'About Vanu Pelro'"
+# It fades out by itself; the program lives on while it is loaded.
+about_gone() { ! window_exists "About Vanu Pelro"; }
+wait_for 30 about_gone || fail "About did not go by itself"
 
 kill "$LISTEN_PID" 2>/dev/null || true
 echo "--- events heard"

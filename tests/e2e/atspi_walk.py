@@ -6,6 +6,7 @@
   atspi_walk.py press PID NAME      the first action of the push button NAME (its press)
   atspi_walk.py select PID ROW      selects row ROW of the list "Catalogue" by its item's action
   atspi_walk.py name PID ROLE       the name of the first object with ROLE ("status bar")
+  atspi_walk.py windows PID         prints each top-level window of the program: role 'name'
   atspi_walk.py listen PID SECONDS  prints name-, text- and selection-change events of the
                                     program, one a line, for SECONDS
 
@@ -147,6 +148,13 @@ def name(pid, role):
     return 0
 
 
+def windows(pid):
+    for window in application(pid):
+        if window is not None:
+            print(f"{window.getRoleName()} '{window.name}'")
+    return 0
+
+
 def listen(pid, seconds):
     from gi.repository import GLib
 
@@ -182,6 +190,8 @@ def main(argv):
         return select(pid, int(argv[3]))
     if command == "name":
         return name(pid, argv[3])
+    if command == "windows":
+        return windows(pid)
     if command == "listen":
         return listen(pid, float(argv[3]))
     sys.exit(__doc__)
