@@ -3,8 +3,9 @@
 namespace host {
 
 // Gives screen readers a role and a name for our own widgets: a window for every form
-// (Qt treats a plain top-level widget as a nameless client area) and a status for the
-// player strip. Safe to call often; the first call installs, before any interface is asked.
+// (Qt treats a plain top-level widget as a nameless client area), a status for the player
+// strip, an image for a picture nobody clicks. Safe to call often; the first call installs,
+// before any interface is asked.
 void InstallAccessibility();
 
 } // namespace host
