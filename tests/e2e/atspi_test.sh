@@ -18,7 +18,7 @@ launcher=/usr/libexec/at-spi-bus-launcher
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "python3-pyatspi is not installed (scripts/setup.sh)"
 
 work=$(mktemp -d)
-trap 'kill "${APP_PID:-}" "${LISTEN_PID:-}" "${HTTP_PID:-}" "${LAUNCHER_PID:-}" "${BUS_PID:-}" 2>/dev/null || true
+trap 'kill "${APP_PID:-}" "${LISTEN_PID:-}" "${HTTP_PID:-}" "${PROXY_PID:-}" "${LAUNCHER_PID:-}" "${BUS_PID:-}" 2>/dev/null || true
       stop_display; rm -rf "$work"' EXIT
 
 mkdir "$work/program" "$work/served"
@@ -136,6 +136,32 @@ wait_for 5 sh -c "! kill -0 $APP_PID" || fail "Quit did not end the program"
 app_status=0
 wait "$APP_PID" || app_status=$?
 check "the program ended with status 0" [ "$app_status" = 0 ]
+
+# A message box, as a second run's Update brings one: an alert to a screen reader. The proxy
+# answers the catalogue address only, so this run plays nothing over HTTP.
+printf 'Welcome (offline)==>media/welcome.ogg\r\n' >"$work/new.dll"
+start_update_proxy "$work" "$work/new.dll"
+env -u no_proxy -u NO_PROXY -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON -u QT_ACCESSIBILITY \
+  http_proxy="http://127.0.0.1:$PROXY_PORT" QT_QPA_PLATFORM=xcb \
+  "$work/program/$(basename "$program")" --new-instance >"$work/program2.log" 2>&1 &
+APP_PID=$!
+wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown in the second run"
+top=$(slide_main_into_view)
+sleep 0.3
+click_update "$top"
+sleep 0.3
+click_update "$top"
+wait_for 10 window_exists "Success" || fail "no Success box; proxy said: $(cat "$work/proxy.log")"
+check "a message box is an alert named by its caption" wait_for 5 window_is "alert 'Success'"
+"${walker[@]}" windows "$APP_PID" | sed 's/^/  window: /'
+box=$(xdotool search --onlyvisible --name '^Success$' | head -n 1)
+xdotool windowfocus --sync "$box" key Return
+wait_for 5 sh -c "! xdotool search --name '^Success\$'" || fail "the Success box did not close"
+dbus-send --session --print-reply --dest=$mpris_name $mpris_path org.mpris.MediaPlayer2.Quit >/dev/null
+wait_for 5 sh -c "! kill -0 $APP_PID" || fail "Quit did not end the second run"
+app_status=0
+wait "$APP_PID" || app_status=$?
+check "the second run ended with status 0" [ "$app_status" = 0 ]
 
 echo "$passed passed, ${#failed[@]} failed"
 for what in "${failed[@]}"; do echo "  failed: $what"; done
