@@ -3,7 +3,9 @@
 
   atspi_walk.py walk PID            prints the main window's tree, checks every control's role
                                     and name, prints the walk's time; exit 1 on a failed check
-  atspi_walk.py press PID NAME      the first action of the push button NAME (its press)
+  atspi_walk.py press PID NAME [WINDOW]
+                                    presses the push button NAME through its press action, in
+                                    the main window or the window named WINDOW
   atspi_walk.py select PID ROW      selects row ROW of the list "Catalogue" by its item's action
   atspi_walk.py name PID ROLE       the name of the first object with ROLE ("status bar")
   atspi_walk.py windows PID         prints each top-level window of the program: role 'name'
@@ -30,12 +32,12 @@ def application(pid):
     sys.exit(f"no application with process {pid} on the accessibility bus")
 
 
-def main_window(app):
+def main_window(app, caption=MAIN_CAPTION):
     for window in app:
-        if window is not None and window.name == MAIN_CAPTION:
+        if window is not None and window.name == caption:
             return window
     names = [f"{w.getRoleName()} '{w.name}'" for w in app if w is not None]
-    sys.exit(f"no window named '{MAIN_CAPTION}'; the program shows: {names}")
+    sys.exit(f"no window named '{caption}'; the program shows: {names}")
 
 
 def walk(node, depth=0):
@@ -76,6 +78,12 @@ def find(entries, role, name=None):
     return [e for e in entries if e["role"] == role and (name is None or e["name"] == name)]
 
 
+def press_index(entry):
+    """Which of its actions presses it; -1 for none (focusing is not pressing)."""
+    names = [name.lower() for name in entry["actions"]]
+    return names.index("press") if "press" in names else -1
+
+
 def check_walk(pid):
     app = application(pid)
     window = main_window(app)
@@ -103,7 +111,7 @@ def check_walk(pid):
               len(items) >= 1 and all(item["name"] for item in items))
     for caption in ("Stop", "Update"):
         buttons = find(entries, "push button", caption)
-        check(f"a push button '{caption}' with a press action", bool(buttons) and bool(buttons[0]["actions"]))
+        check(f"a push button '{caption}' with a press action", bool(buttons) and press_index(buttons[0]) >= 0)
     for caption in ("Close", "About Vanu Pelro"):
         check(f"a push button '{caption}'", bool(find(entries, "push button", caption)))
     strips = find(entries, "status bar")
@@ -118,13 +126,15 @@ def check_walk(pid):
     return 1 if failures else 0
 
 
-def press(pid, caption):
-    entries = walk(main_window(application(pid)))
+def press(pid, caption, window=MAIN_CAPTION):
+    entries = walk(main_window(application(pid), window))
     buttons = find(entries, "push button", caption)
     if not buttons:
         sys.exit(f"no push button '{caption}'")
-    buttons[0]["node"].queryAction().doAction(0)
-    return 0
+    action = press_index(buttons[0])
+    if action < 0:
+        sys.exit(f"push button '{caption}' has no press action: {buttons[0]['actions']}")
+    return 0 if buttons[0]["node"].queryAction().doAction(action) else 1
 
 
 def select(pid, row):
@@ -185,7 +195,7 @@ def main(argv):
     if command == "walk":
         return check_walk(pid)
     if command == "press":
-        return press(pid, argv[3])
+        return press(pid, *argv[3:5])
     if command == "select":
         return select(pid, int(argv[3]))
     if command == "name":
