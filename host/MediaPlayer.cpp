@@ -86,6 +86,7 @@ MediaPlayer::MediaPlayer(QWidget* parent, const PropertyBag& design)
         announceChange();
     });
     applyVolume();
+    m_announced = spoken(false); // what it says at first is no change
 }
 
 MediaPlayer::~MediaPlayer() = default;

@@ -147,8 +147,10 @@ TEST_F(AccessibilityTest, TheStripAnnouncesNewsButNotProgressOrTime)
 {
     OpenMain();
     host::MediaPlayer* strip = main->wmpr;
-    strip->setTitle(QStringLiteral("The Raven"));
     RecordedEvents events;
+    strip->setTitle(QStringLiteral("The Raven"));
+    engine->Report(host::PlaybackState::Stopped);
+    EXPECT_EQ(events.Count(strip, QAccessible::NameChanged), 0) << "stopped at first, titled or not, is no news";
 
     engine->Report(host::PlaybackState::Buffering, 10);
     EXPECT_EQ(events.Count(strip, QAccessible::NameChanged), 1);
