@@ -11,6 +11,8 @@ namespace host {
 
 namespace {
 
+const char* const DecorativeProperty = "vanupelroDecorative";
+
 // What the strip says: its state in words, read on change; the running time is left to
 // the description, which a screen reader reads only when asked.
 class PlayerStripAccessible : public QAccessibleWidget {
@@ -40,7 +42,9 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
         return new PlayerStripAccessible(static_cast<MediaPlayer*>(widget));
     // A picture nobody clicks is decoration: an image, named only if the design names it.
     // Pictures that act are left to whoever makes them act.
-    if (className == QLatin1String("host::Image") && !static_cast<Image*>(widget)->IsClickable())
+    const bool decorative = widget->property(DecorativeProperty).toBool()
+        || (className == QLatin1String("host::Image") && !static_cast<Image*>(widget)->IsClickable());
+    if (decorative)
         return new QAccessibleWidget(widget, QAccessible::Graphic);
     // Named by its caption through QAccessibleWidget, which reads a window's title.
     if (className == QLatin1String("host::Form") && widget->isWindow())
@@ -49,6 +53,12 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
 }
 
 } // namespace
+
+void MarkDecorative(QWidget& control)
+{
+    InstallAccessibility();
+    control.setProperty(DecorativeProperty, true);
+}
 
 void InstallAccessibility()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+class QWidget;
+
 namespace host {
 
 // Gives screen readers a role and a name for our own widgets: a window for every form
@@ -7,5 +9,9 @@ namespace host {
 // strip, an image for a picture nobody clicks. Safe to call often; the first call installs,
 // before any interface is asked.
 void InstallAccessibility();
+
+// A control that only adorns the window (a picture, an emblem behind others): a screen
+// reader sees an image, not a nameless shape.
+void MarkDecorative(QWidget& control);
 
 } // namespace host

@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 
+#include "download/FileDownloader.h"
 #include "host/Controls.h"
 #include "host/MediaPlayer.h"
 
@@ -113,6 +114,7 @@ TEST_F(AccessibilityTest, TheCatalogueIsANamedListOfItsTitles)
     EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Catalogue"));
     ASSERT_EQ(list->childCount(), 2);
     EXPECT_EQ(Accessible(main->Image3)->role(), QAccessible::Graphic) << "the background is decoration";
+    EXPECT_EQ(Accessible(main->FileDownloader)->role(), QAccessible::Graphic) << "so is the emblem behind the list";
     EXPECT_EQ(list->child(0)->role(), QAccessible::ListItem);
     EXPECT_EQ(list->child(1)->text(QAccessible::Name), QStringLiteral("The Raven"));
 }
