@@ -70,6 +70,7 @@ frmMain::frmMain(Forms& forms)
 {
     ApplyStackingAndTabOrder();
     MakeKeyboardFriendly();
+    rLista->setAccessibleName(tr("Catalogue"));
     connect(rLista, &host::ListBox::DblClick, this, &frmMain::rLista_DblClick);
     connect(rLista, &host::ListBox::EnterPressed, this, &frmMain::PlaySelectedIfAny);
     connect(bbStop, &button::PelroButton::Click, this, &frmMain::bbStop_Click);

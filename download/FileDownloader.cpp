@@ -4,6 +4,7 @@
 #include "PartFile.h"
 #include "Validators.h"
 
+#include "host/Accessibility.h"
 #include "host/Controls.h"
 #include "host/FileSystem.h"
 #include "host/HttpTransfer.h"
@@ -297,6 +298,7 @@ FileDownloader::FileDownloader(QWidget* parent, const host::PropertyBag& design)
     host::ApplyPlacement(*this, design);
     // Always the size of its picture.
     setFixedSize(kWidthPixels, kHeightPixels);
+    host::MarkDecorative(*this);
 }
 
 FileDownloader::~FileDownloader()

@@ -6,9 +6,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace host {
 
@@ -73,6 +77,11 @@ ListBox::ListBox(QWidget* parent, const PropertyBag& design) : QListView(parent)
     ApplyPlacement(*this, design);
     applyColor(*this, QPalette::Base, design, "BackColor");
     applyColor(*this, QPalette::Text, design, "ForeColor");
+    m_typingPause.setInterval(QApplication::keyboardInputInterval());
+    connect(&m_typingPause, &Timer::tick, this, [this] {
+        m_typingPause.setEnabled(false);
+        m_typed.clear();
+    });
 }
 
 void ListBox::Clear() { m_model.setStringList({}); }
@@ -116,6 +125,63 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event)
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit DblClick();
+}
+
+namespace {
+
+bool startsWordWith(const QString& title, const QString& typed)
+{
+    for (qsizetype at = title.indexOf(typed, 0, Qt::CaseInsensitive); at >= 0;
+         at = title.indexOf(typed, at + 1, Qt::CaseInsensitive)) {
+        if (at == 0 || !title[at - 1].isLetterOrNumber())
+            return true;
+    }
+    return false;
+}
+
+bool allSameCharacter(const QString& text)
+{
+    return text.size() > 1 && text.count(text.front(), Qt::CaseInsensitive) == text.size();
+}
+
+} // namespace
+
+int ListBox::FindTyped(const QStringList& titles, const QString& typed, int from)
+{
+    const int count = int(titles.size());
+    if (typed.isEmpty() || count == 0)
+        return -1;
+    from = (from % count + count) % count;
+    for (int i = 0; i < count; ++i) {
+        const int row = (from + i) % count;
+        if (titles[row].startsWith(typed, Qt::CaseInsensitive))
+            return row;
+    }
+    for (int i = 0; i < count; ++i) {
+        const int row = (from + i) % count;
+        if (startsWordWith(titles[row], typed))
+            return row;
+    }
+    return -1;
+}
+
+void ListBox::keyboardSearch(const QString& search)
+{
+    if (search.isEmpty() || ListCount() == 0)
+        return;
+    // A further letter refines the entry already found; a first one moves on from it.
+    const bool refining = !m_typed.isEmpty();
+    m_typed += search;
+    m_typingPause.setEnabled(false);
+    m_typingPause.setEnabled(true);
+    const int current = currentIndex().row(); // -1 before any: the search starts at the top
+    const QStringList titles = m_model.stringList();
+    int found = FindTyped(titles, m_typed, refining ? std::max(current, 0) : current + 1);
+    // "bbb" steps through the titles under b, as list boxes have always done.
+    if (found < 0 && allSameCharacter(m_typed))
+        found = FindTyped(titles, m_typed.left(1), current + 1);
+    if (found >= 0)
+        setListIndex(found);
 }
 
 void ListBox::paintEvent(QPaintEvent* event)
@@ -176,6 +242,7 @@ void Image::MakeButton(const QString& accessibleName)
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(accessibleName);
 }
+bool Image::IsClickable() const { return isSignalConnected(QMetaMethod::fromSignal(&Image::Click)); }
 
 void Image::paintEvent(QPaintEvent*)
 {

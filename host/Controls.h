@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PropertyBag.h"
+#include "Timer.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,13 @@ public:
     void setPlaceholder(const QString& text);
     QString Placeholder() const { return m_placeholder; }
 
+    // Type-ahead: the row of the first title, trying rows from `from` onward and wrapping,
+    // that starts with `typed`, else the first with a word that does (case ignored); -1 if none.
+    static int FindTyped(const QStringList& titles, const QString& typed, int from);
+    // What has been typed since the last pause longer than the keyboard's interval.
+    QString TypedSoFar() const { return m_typed; }
+    void keyboardSearch(const QString& search) override;
+
 signals:
     // A double-click on an entry; one on the empty area is nobody's.
     void DblClick();
@@ -49,6 +57,8 @@ protected:
 private:
     QStringListModel m_model;
     QString m_placeholder;
+    QString m_typed;
+    Timer m_typingPause; // ticks once the typing has paused for the interval
 };
 
 class TextBox : public QLineEdit {
@@ -72,6 +82,8 @@ class Image : public QWidget {
 public:
     Image(QWidget* parent, const PropertyBag& design);
     const QPixmap& Picture() const { return m_picture; }
+    // Whether anyone acts on its clicks: a picture nobody clicks is decoration.
+    bool IsClickable() const;
 
     // A hot spot made a button for the keyboard and screen readers: reached by Tab (a click
     // leaves the focus where it was), pressed with Space or Enter, marked while focused.

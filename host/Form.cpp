@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "Accessibility.h"
 #include "SystemColors.h"
 #include "Timer.h"
 #include "Twips.h"
@@ -41,6 +42,7 @@ Qt::WindowFlags flagsFrom(const PropertyBag& window)
 Form::Form(const QString& designResource)
     : QWidget(nullptr), m_design(DesignerData::FromResource(designResource))
 {
+    InstallAccessibility();
     const PropertyBag& window = m_design.Window();
     setObjectName(m_design.WindowName());
     setWindowFlags(flagsFrom(window));

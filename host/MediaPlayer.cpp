@@ -1,9 +1,11 @@
 #include "MediaPlayer.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "FileSystem.h"
 #include "Platform.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -58,6 +60,7 @@ QString joined(std::initializer_list<QString> parts)
 MediaPlayer::MediaPlayer(QWidget* parent, const PropertyBag& design)
     : QWidget(parent), m_engine(CurrentPlatform().CreatePlaybackEngine())
 {
+    InstallAccessibility();
     ApplyPlacement(*this, design);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
@@ -80,8 +83,10 @@ MediaPlayer::MediaPlayer(QWidget* parent, const PropertyBag& design)
     connect(&m_noticeTimer, &QTimer::timeout, this, [this] {
         m_notice.clear();
         update();
+        announceChange();
     });
     applyVolume();
+    m_announced = spoken(false); // what it says at first is no change
 }
 
 MediaPlayer::~MediaPlayer() = default;
@@ -131,6 +136,7 @@ void MediaPlayer::setTitle(const QString& title)
 {
     m_title = title;
     update();
+    announceChange();
 }
 
 bool MediaPlayer::HasMedia() const { return IsOpen(m_state); }
@@ -218,6 +224,7 @@ void MediaPlayer::onEngineState(PlaybackState state, int percent, const QString&
     if (!IsOpen(state))
         m_dragMs.reset();
     update();
+    announceChange();
     emit stateChanged(state);
 }
 
@@ -264,11 +271,43 @@ QString MediaPlayer::StatusText() const
     return joined({line.lead, line.time});
 }
 
+QString MediaPlayer::SpokenText() const { return spoken(true); }
+
+QString MediaPlayer::spoken(bool withProgress) const
+{
+    if (!m_notice.isEmpty())
+        return m_notice;
+    if (!m_activity.isEmpty()) {
+        QString activity = m_activity;
+        if (!withProgress)
+            activity.removeIf([](QChar c) { return c.isDigit(); });
+        return activity;
+    }
+    if (m_state == PlaybackState::Playing)
+        return joined({tr("Playing"), m_title});
+    if (m_state == PlaybackState::Buffering && !withProgress)
+        return joined({tr("Buffering"), m_title});
+    return statusLine().lead;
+}
+
+void MediaPlayer::announceChange()
+{
+    // Buffering's percentage and an update's progress change the words but are not news:
+    // spoken each time they would talk over the listening.
+    QString said = spoken(false);
+    if (said == m_announced)
+        return;
+    m_announced = std::move(said);
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 void MediaPlayer::ShowNotice(const QString& text)
 {
     m_notice = text;
     m_noticeTimer.start();
     update();
+    announceChange();
 }
 
 void MediaPlayer::setActivity(const QString& text)
@@ -277,6 +316,7 @@ void MediaPlayer::setActivity(const QString& text)
         return;
     m_activity = text;
     update();
+    announceChange();
 }
 
 void MediaPlayer::setSideNote(const QString& text)

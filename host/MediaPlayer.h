@@ -64,6 +64,9 @@ public:
     // Length of the open media, -1 when unknown.
     qint64 DurationMs() const;
     QString StatusText() const;
+    // What a screen reader says for the strip: what it shows, with the state in words
+    // ("Playing — title") and without the running time.
+    QString SpokenText() const;
     // A short word in the strip for a few seconds ("Resuming at 12:34").
     void ShowNotice(const QString& text);
     QString Notice() const { return m_notice; }
@@ -104,6 +107,9 @@ protected:
 private:
     void onEngineState(PlaybackState state, int percent, const QString& message);
     void announceLeaving();
+    // Tells screen readers the strip's words changed; not for the ticking time or progress.
+    void announceChange();
+    QString spoken(bool withProgress) const;
     void applyVolume();
     QRect markRect() const;
     void drawMark(QPainter& painter, const QColor& colour) const;
@@ -129,6 +135,7 @@ private:
     QString m_notice;
     QString m_sideNote;
     QString m_activity;
+    QString m_announced; // the words screen readers last heard of, without progress
     std::optional<qint64> m_dragMs; // where a drag on the progress line would seek
     QTimer m_elapsed;               // only runs while playing
     QTimer m_noticeTimer;

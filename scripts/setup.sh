@@ -41,6 +41,10 @@ test_packages=(
   # Wayland desktops through XWayland: the compositors, a native Wayland client, and the
   # GObject bindings that drive mutter's pointer over D-Bus
   mutter weston xwayland python3-gi gir1.2-glib-2.0 libglib2.0-bin
+  # screen readers' view: the accessibility bus and the client library they are built on
+  at-spi2-core python3-pyatspi
+  # accessibility tests switch Qt's bridge on through its platform header
+  qt6-base-private-dev
   # the Debian package: its checker (dpkg-shlibdeps comes with build-essential)
   lintian
 )
