@@ -96,7 +96,8 @@ else
   # last entered weston's window. Mapped under a resting pointer, the window may miss that
   # entry (about one start in two on a loaded machine): weston's pointer then stays at the
   # top-left and every later move lands off by as much. So the outer screen is taller than
-  # weston's and the pointer waits below it; each move into it enters afresh.
+  # weston's and the pointer waits below it: the first move is an entry, from which weston
+  # takes the position itself.
   start_display 1280x900 || skip "Xvfb did not start"
   outer=$DISPLAY
   xdotool mousemove 640 899
