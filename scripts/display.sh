@@ -1,11 +1,12 @@
 # Sourced by the start-up scripts: a private Xvfb, stopped on exit. -noreset: a
 # server that resets whenever its last client leaves refuses the next one meanwhile.
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# start_display [WIDTHxHEIGHT]: starts Xvfb (1280x800 unless told) on a free display and
+# exports DISPLAY.
 start_display() {
-  local file
+  local file size=${1:-1280x800}
   file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 200); do
     [ -s "$file" ] && break

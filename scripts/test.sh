@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh build
 cd build
-ctest --output-on-failure --timeout 300 -j2 -LE unsteady
+ctest --output-on-failure --timeout 300 -j2

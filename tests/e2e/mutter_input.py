@@ -4,7 +4,7 @@ session bus: what a person's mouse does, not what an X client pretends.
 
 One remote-desktop session for the whole run (mutter ignores the input of a second one).
 Reads one action a line from standard input and answers "ok" once mutter took it:
-  to X Y      the pointer to screen pixel X, Y (pushed into the top-left corner first)
+  to X Y      the pointer to screen pixel X, Y (pushed into the top-left corner the first time)
   click       a left click where the pointer is
   key CODE    a press and release of the evdev key CODE
 """
@@ -21,6 +21,7 @@ KEY_LEFTSHIFT = 42
 class RemoteInput:
     def __init__(self):
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        self.where = None  # unknown until pushed into the corner
         self.session = self.call("/org/gnome/Mutter/RemoteDesktop", BUS_NAME, "CreateSession", None, "(o)")[0]
         self.call(self.session, SESSION, "Start")
         # The first key of a new virtual keyboard only brings its key map along, and is lost:
@@ -36,9 +37,15 @@ class RemoteInput:
 
     def act(self, words):
         if words[0] == "to":
-            # Motion is clamped to the screen: far up and left lands on 0, 0.
-            self.notify("NotifyPointerMotionRelative", "(dd)", -10000.0, -10000.0)
-            self.notify("NotifyPointerMotionRelative", "(dd)", float(words[1]), float(words[2]))
+            if self.where is None:
+                # Motion is clamped to the screen: far up and left lands on 0, 0.
+                self.notify("NotifyPointerMotionRelative", "(dd)", -10000.0, -10000.0)
+                self.where = (0.0, 0.0)
+            # From where it is rather than through the corner each time: a detour over the
+            # bare desktop is a leave, and the panel would start back under a click.
+            target = (float(words[1]), float(words[2]))
+            self.notify("NotifyPointerMotionRelative", "(dd)", target[0] - self.where[0], target[1] - self.where[1])
+            self.where = target
         elif words[0] == "click":
             for pressed in (True, False):
                 self.notify("NotifyPointerButton", "(ib)", BTN_LEFT, pressed)
