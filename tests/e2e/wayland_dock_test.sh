@@ -91,6 +91,8 @@ if [ "$compositor" = mutter ]; then
   click_at() { input to "$1" "$2" && input click; }
   # evdev codes: Down 108, Return 28
   press_down_return() { input key 108 && input key 28; }
+  press_up_return() { input key 103 && input key 28; }
+  press_escape() { input key 1; }
 else
   # Weston's nested back-end follows the outer pointer by its relative motion, from where it
   # last entered weston's window. Mapped under a resting pointer, the window may miss that
@@ -110,6 +112,8 @@ else
   pointer_to() { DISPLAY=$outer xdotool mousemove "$1" "$2"; }
   click_at() { DISPLAY=$outer xdotool mousemove "$1" "$2" click 1; }
   press_down_return() { DISPLAY=$outer xdotool key Down Return; }
+  press_up_return() { DISPLAY=$outer xdotool key Up Return; }
+  press_escape() { DISPLAY=$outer xdotool key Escape; }
 fi
 # As in a desktop session: the program finds a Wayland display and still goes through XWayland.
 export WAYLAND_DISPLAY=$socket
@@ -221,6 +225,21 @@ click_at 110 $((docked_y + 382))
 wait_for 5 shows_at "About Vanu Pelro" 515 185 1158 615 || fail "About is not at its place"
 pass
 if [ -n "$shot" ] && [ -n "${outer:-}" ]; then DISPLAY=$outer import -window root -crop 1280x800+0+0 "$shot"; fi
+
+# Brought in by the keyboard (a second start with --show, as a desktop-wide key runs it): in
+# view with the keys on the list though the pointer is elsewhere, until Escape sends it back.
+slide_back "past About" 1200 780
+"$work/program/$(basename "$program")" --show >>"$work/program.log" 2>&1 || fail "--show ended with an error"
+wait_for 5 left_is 0 || fail "--show did not bring the panel in: $(geometry)"
+wait_for 3 keyboard_is_ours || fail "--show did not bring the keyboard: focus on $(xdotool getwindowfocus 2>&1)"
+press_up_return
+wait_for 10 sh -c "dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
+  string:org.mpris.MediaPlayer2.Player string:Metadata | grep -q '\"Welcome (offline)\"'" ||
+  fail "the keys after --show did not reach the list: $(metadata)"
+left_is 0 || fail "the panel left while it held the keyboard: $(geometry)"
+press_escape
+wait_for 5 left_is "$docked_x" || fail "Escape did not send the panel back: $(geometry)"
+pass
 
 # Window hints the compositor rejects show in its log.
 if grep -E "WM_TRANSIENT_FOR" "$log"; then
