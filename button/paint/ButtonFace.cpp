@@ -2,7 +2,6 @@
 
 #include "Face.h"
 #include "Styles.h"
-#include "Style10Skin.h"
 
 #include "host/SystemColors.h"
 
@@ -170,8 +169,7 @@ QRegion MakeWideChamferRegion(int W, int H)
     return host::CreatePolygonRgn(points);
 }
 
-// The skin's corners are drawn by hand, not quarter ellipses: an 18 x 18 rounding would show
-// the background through pixels the skin leaves unset, so the outline follows the skin's own.
-QRegion MakeRoundRegion(int W, int H) { return skin::Outline(W, H); }
+// The skin's corner maps are drawn to fill exactly this outline.
+QRegion MakeRoundRegion(int W, int H) { return host::CreateRoundRectRgn(0, 0, W + 1, H + 1, 18, 18); }
 
 } // namespace paint

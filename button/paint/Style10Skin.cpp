@@ -10,16 +10,6 @@ namespace {
 
 COLORREF FromHex(std::uint32_t rgb) { return host::RGB(int(rgb >> 16), int(rgb >> 8), int(rgb)); }
 
-// Cuts run from the outer row inward; `fromBottom` counts rows up from H-1, `fromRight`
-// columns left from W-1.
-void CutCorner(QRegion& region, std::span<const std::uint8_t> cuts, int W, int H, bool fromRight, bool fromBottom)
-{
-    for (int i = 0; i < int(cuts.size()); ++i) {
-        const int y = fromBottom ? H - 1 - i : i, cut = cuts[std::size_t(i)];
-        region -= QRect(fromRight ? W - cut : 0, y, cut, 1);
-    }
-}
-
 } // namespace
 
 const SkinArt& Grey() { return GreySkin; }
@@ -31,16 +21,6 @@ const SkinArt& SkinFor(std::int32_t drawState, bool hasFocus)
     if (drawState == Pressed)
         return DarkBlueSkin;
     return drawState == Hover || hasFocus ? BlueSkin : GreySkin;
-}
-
-QRegion Outline(int W, int H)
-{
-    QRegion region(0, 0, W, H);
-    CutCorner(region, TopLeftCuts, W, H, false, false);
-    CutCorner(region, BottomLeftCuts, W, H, false, true);
-    CutCorner(region, TopRightCuts, W, H, true, false);
-    CutCorner(region, BottomRightCuts, W, H, true, true);
-    return region;
 }
 
 } // namespace paint::skin

@@ -2,8 +2,6 @@
 
 #include "host/Raster.h"
 
-#include <QRegion>
-
 #include <array>
 #include <cstdint>
 #include <span>
@@ -26,8 +24,5 @@ const SkinArt& Grey();
 const SkinArt& Blue();
 const SkinArt& DarkBlue();
 const SkinArt& SkinFor(std::int32_t drawState, bool hasFocus);
-
-// The window outline that fits the skin: the rectangle with the corners' unset pixels cut away.
-QRegion Outline(int W, int H);
 
 } // namespace paint::skin

@@ -5,9 +5,11 @@
 #include "button/paint/Styles.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <set>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -85,7 +87,7 @@ TEST_F(SkinLookTest, CornerMapsSetTheSkinsPixelCountsWithinTheirAnchors)
     };
     for (const auto& [name, art] : AllSkins()) {
         const bool grey = &art == &skin::Grey();
-        const Expected want = grey ? Expected{212, 172, 210, 155, 13, 11} : Expected{176, 213, 174, 197, 11, 13};
+        const Expected want = grey ? Expected{217, 173, 215, 156, 13, 11} : Expected{181, 214, 179, 198, 11, 13};
         SCOPED_TRACE(name);
         EXPECT_EQ(art.topLeft.size(), want.topLeft);
         EXPECT_EQ(art.bottomLeft.size(), want.bottomLeft);
@@ -104,8 +106,8 @@ TEST_F(SkinLookTest, CornerMapsSetTheSkinsPixelCountsWithinTheirAnchors)
         EXPECT_TRUE(within(art.topRight, -17, 0, 0, want.topRows - 1));
         EXPECT_TRUE(within(art.bottomRight, -17, 0, 1 - want.bottomRows, 0));
     }
-    // The unset pixels of the grey top-left corner trace its rounded outer corner.
-    const std::vector<std::size_t> perRow = {12, 13, 15, 15, 16, 17, 17, 17, 18, 18, 18, 18, 18};
+    // The unset pixels of the grey top-left corner trace the window's rounded outline.
+    const std::vector<std::size_t> perRow = {12, 14, 15, 16, 17, 17, 18, 18, 18, 18, 18, 18, 18};
     for (int y = 0; y < int(perRow.size()); ++y)
         EXPECT_EQ(RowOf(skin::Grey().topLeft, y).size(), perRow[std::size_t(y)]) << "row " << y;
 }
@@ -124,35 +126,42 @@ TEST_F(SkinLookTest, BlueSkinsShareTheirPixelsAndDifferOnlyInColour)
     for (auto corner : {&SkinArt::topLeft, &SkinArt::bottomLeft, &SkinArt::topRight, &SkinArt::bottomRight})
         for (std::size_t i = 0; i < (blue.*corner).size(); ++i)
             differing += (blue.*corner)[i].rgb != (dark.*corner)[i].rgb;
-    EXPECT_GT(differing, 600); // of 760: only the white fringe is shared
+    EXPECT_GT(differing, 600); // of 772: only the white fringe is shared
 }
 
 TEST_F(SkinLookTest, HandDrawnRowsAreKeptInDataAndOnScreen)
 {
     EXPECT_EQ(RowOf(skin::Grey().topLeft, 0), Hexes({0xFEFEFE, 0xE6E6E6, 0xACACAC, 0x7A7A7A, 0x6C6C6C, 0x6B6B6B,
                                                       0x6F6F6F, 0x6F6F71, 0x707072, 0x666867, 0x6B6D6C, 0x6A6967}));
-    EXPECT_EQ(RowOf(skin::Grey().topLeft, 1), Hexes({0xEFEFEF, 0x939393, 0x676767, 0x797979, 0xB3B3B3, 0xDBDBDB,
-                                                      0xEEEDEB, 0xF6F4F5, 0xF6F4F5, 0xF6F4F5, 0xF6F4F5, 0xF6F4F5,
-                                                      0xF6F4F5}));
+    // The outline reaches a pixel further out on the second row than the drawing: x = 4 is
+    // computed, the drawn row follows it.
+    const std::vector<COLORREF> secondRow = RowOf(skin::Grey().topLeft, 1);
+    ASSERT_EQ(secondRow.size(), 14u);
+    EXPECT_EQ(std::vector<COLORREF>(secondRow.begin() + 1, secondRow.end()),
+              Hexes({0xEFEFEF, 0x939393, 0x676767, 0x797979, 0xB3B3B3, 0xDBDBDB, 0xEEEDEB, 0xF6F4F5, 0xF6F4F5,
+                     0xF6F4F5, 0xF6F4F5, 0xF6F4F5, 0xF6F4F5}));
     EXPECT_EQ(RowOf(skin::Blue().topLeft, 0), Hexes({0xFEFEFE, 0xE5E5E6, 0xA5A5A9, 0x5E5E6C, 0x292748, 0x0C0D37,
                                                       0x060737, 0x050636, 0x06063A, 0x070841, 0x070745, 0x080645}));
     EXPECT_EQ(RowOf(skin::DarkBlue().topLeft, 0), Hexes({0xFEFEFE, 0xE4E4E5, 0xA2A2A5, 0x5C5C67, 0x292742, 0x0D0E30,
                                                           0x090A30, 0x08092F, 0x090933, 0x0A0A39, 0x0A0A3C,
                                                           0x0A093C}));
+    // Its last pixel, at W-6, lies outside the window outline and is no longer drawn.
     const std::vector<COLORREF> greyBottom = Hexes({0xC5C5C5, 0xC5C5C5, 0xC6C6C6, 0xC6C6C6, 0xC6C6C6, 0xC9C9C9,
-                                                    0xCECECE, 0xD7D7D7, 0xE1E1E1, 0xECECEC, 0xF6F6F6, 0xFDFDFD});
+                                                    0xCECECE, 0xD7D7D7, 0xE1E1E1, 0xECECEC, 0xF6F6F6});
     EXPECT_EQ(RowOf(skin::Grey().bottomRight, -1), greyBottom);
     EXPECT_TRUE(RowOf(skin::Grey().bottomRight, 0).empty()); // that row is the corner's last
 
-    // Where they land: the top-left rows from x = 6 and 5, the bottom row from W-17.
+    // Where they land: the top-left rows from x = 6 and 4, the bottom row from W-17.
     const Button grey = Skinned(120, 34, Normal);
     EXPECT_EQ(grey.At(6, 0), Hex(0xFEFEFE));
     EXPECT_EQ(grey.At(16, 0), Hex(0x6B6D6C));
     EXPECT_EQ(grey.At(5, 1), Hex(0xEFEFEF));
+    EXPECT_NE(grey.At(4, 1), Sentinel);
+    EXPECT_EQ(grey.At(3, 1), Sentinel);
     EXPECT_EQ(grey.At(7, 1), Hex(0x676767));
     for (int i = 0; i < int(greyBottom.size()); ++i)
         EXPECT_EQ(grey.At(120 - 17 + i, 33), greyBottom[std::size_t(i)]) << i;
-    EXPECT_EQ(grey.At(120 - 5, 33), Sentinel);
+    EXPECT_EQ(grey.At(120 - 6, 33), Sentinel);
     const Button dark = Skinned(120, 34, Pressed);
     EXPECT_EQ(dark.At(9, 0), Hex(0x5C5C67));
 }
@@ -248,9 +257,31 @@ TEST_F(SkinLookTest, PixelsPastTheSurfaceAreDroppedNotWritten)
     }
 }
 
+// The sizes the program's buttons take, the fixture's wide one, and the smallest at which the
+// corners do not overlap.
+constexpr std::array<std::pair<int, int>, 6> OutlineSizes = {
+    {{97, 20}, {229, 97}, {75, 23}, {40, 24}, {36, 23}, {120, 34}}};
+
+TEST_F(SkinLookTest, WindowOutlineIsTheRoundedRectangleOfEllipse18)
+{
+    // An 18-pixel ellipse leaves out these many pixels at each end of the outer rows, from the
+    // outermost inward; every other row is whole.
+    constexpr std::array<int, 6> Cut = {6, 4, 3, 2, 1, 1};
+    for (const auto& [W, H] : OutlineSizes) {
+        SCOPED_TRACE(std::to_string(W) + " x " + std::to_string(H));
+        const QRegion outline = MakeRoundRegion(W, H);
+        EXPECT_EQ(outline, host::CreateRoundRectRgn(0, 0, W + 1, H + 1, 18, 18));
+        for (int y = 0; y < H; ++y) {
+            const int inward = std::min(y, H - 1 - y);
+            const int cut = inward < int(Cut.size()) ? Cut[std::size_t(inward)] : 0;
+            EXPECT_EQ(outline.intersected(QRect(0, y, W, 1)), QRegion(cut, y, W - 2 * cut, 1)) << "row " << y;
+        }
+    }
+}
+
 TEST_F(SkinLookTest, WindowOutlineIsExactlyWhatTheSkinPaints)
 {
-    for (const auto& [W, H] : {std::pair{97, 20}, std::pair{75, 23}, std::pair{120, 34}, std::pair{229, 97}})
+    for (const auto& [W, H] : OutlineSizes)
         for (std::int32_t state : {Normal, Hover, Pressed}) {
             const Button button = Skinned(W, H, state);
             const QRegion outline = MakeRoundRegion(W, H);
@@ -271,14 +302,6 @@ TEST_F(SkinLookTest, WindowOutlineIsExactlyWhatTheSkinPaints)
                         ASSERT_NE(button.At(x, y), Sentinel) << W << " x " << H << " at " << x << ", " << y;
                     }
         }
-    // Rounded, not chamfered or square: the cut narrows row by row towards the sides.
-    const QRegion outline = MakeRoundRegion(97, 40);
-    EXPECT_FALSE(outline.contains(QPoint(5, 0)));
-    EXPECT_TRUE(outline.contains(QPoint(6, 0)));
-    EXPECT_FALSE(outline.contains(QPoint(0, 7)));
-    EXPECT_TRUE(outline.contains(QPoint(0, 8)));
-    EXPECT_FALSE(outline.contains(QPoint(96, 33)));
-    EXPECT_TRUE(outline.contains(QPoint(96, 32)));
 }
 
 // Where a corner meets an edge line it carries on that line's colour: a map anchored a pixel

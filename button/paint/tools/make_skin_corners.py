@@ -6,6 +6,8 @@ skin's edge profiles and centre colours, as C++ data.
     python3 button/paint/tools/make_skin_corners.py --check button/paint/Style10CornerMaps.inc
 
 Which pixels a corner sets is drawn below as masks ('#' set, '.' not set), one line per row.
+On the surface a corner sets exactly the pixels inside the button's window outline, the rounded
+rectangle of ellipse 18: nothing shows through the window, nothing painted is cut away.
 Left corners are columns 0..17; right corners are columns W-17..W, the last character being
 column W, just past the surface. Top corners start at row 0; bottom corners end with row H, just
 past the surface. Pixels past the surface are invisible; they are kept because the skin's pixel
@@ -16,8 +18,8 @@ profile of the edge it joins, so it meets the edge lines without a seam; around 
 part it follows an ellipse, blending the side profile into the top or bottom profile by angle,
 and fades to white outside the outline. A few rows are fixed by hand (HAND_DRAWN_ROWS).
 
-Change a mask or an ellipse, run the first command, rebuild; the tests check the counts, the
-outline and the seams.
+Change a mask or an ellipse, run the first command, rebuild; the generator refuses masks that
+leave the window outline or drift from the counts, and the tests check the outline and the seams.
 """
 
 import math
@@ -66,13 +68,13 @@ PROFILES = {
 MASKS = {
     ("Grey", "TopLeft"): """
         ......############
-        .....#############
-        ...###############
+        ....##############
         ...###############
         ..################
         .#################
         .#################
-        .#################
+        ##################
+        ##################
         ##################
         ##################
         ##################
@@ -82,23 +84,23 @@ MASKS = {
         ##################
         ##################
         ##################
+        ##################
         .#################
         .#################
-        ..################
         ..################
         ...###############
         ....##############
-        .....#############
+        ......############
         ........##########""",
     ("Grey", "TopRight"): """
         ###########.......
-        ############......
-        ##############...#
+        #############.....
         ##############...#
         ###############..#
         ################.#
         ################.#
-        ################.#
+        ##################
+        ##################
         ##################
         ##################
         ##################
@@ -108,23 +110,23 @@ MASKS = {
         ##################
         ##################
         ##################
+        #################.
         ################..
         ################..
-        ###############...
         ###############...
         ##############....
         #############.....
-        ############......
+        ###########.......
         ..................""",
     ("Blue", "TopLeft"): """
         ......############
-        .....#############
-        ...###############
+        ....##############
         ...###############
         ..################
         .#################
         .#################
-        .#################
+        ##################
+        ##################
         ##################
         ##################
         ##################""",
@@ -134,23 +136,23 @@ MASKS = {
         ##################
         ##################
         ##################
+        ##################
         .#################
         .#################
-        ..################
         ..################
         ...###############
         ....##############
-        .....#############
+        ......############
         ...###############""",
     ("Blue", "TopRight"): """
         ###########.......
-        ############......
-        ##############...#
+        #############.....
         ##############...#
         ###############..#
         ################.#
         ################.#
-        ################.#
+        ##################
+        ##################
         ##################
         ##################
         ##################""",
@@ -160,20 +162,22 @@ MASKS = {
         ##################
         ##################
         ##################
+        #################.
         ################..
         ################..
-        ###############...
         ###############...
         ##############....
         #############.....
-        ############......
+        ###########.......
         ######............""",
 }
 
-# The skin's pixel counts per corner; a mask that drifts from them is refused.
+# The skin's pixel counts per corner (761 grey, 772 each blue); a mask that drifts from them is
+# refused. They count every pixel inside the window outline that the corner covers, and those
+# past the surface.
 EXPECTED_COUNTS = {
-    "Grey": {"TopLeft": 212, "BottomLeft": 172, "TopRight": 210, "BottomRight": 155},
-    "Blue": {"TopLeft": 176, "BottomLeft": 213, "TopRight": 174, "BottomRight": 197},
+    "Grey": {"TopLeft": 217, "BottomLeft": 173, "TopRight": 215, "BottomRight": 156},
+    "Blue": {"TopLeft": 181, "BottomLeft": 214, "TopRight": 179, "BottomRight": 198},
 }
 
 # The rounded part of each corner: an ellipse with its outline at `edge` (u, v) profile steps
@@ -188,8 +192,8 @@ ELLIPSES = {
     "BottomRight": {"edge": (1.5, 2.0), "radii": (10.4, 8.0)},
 }
 
-# Rows drawn by hand: (skin, corner, row index in the mask) -> colours of the set pixels, left
-# to right.
+# Rows drawn by hand: (skin, corner, row index in the mask) -> colours, left to right, of the
+# set pixels next to the edge line; any set pixels further out are computed.
 HAND_DRAWN_ROWS = {
     ("Grey", "TopLeft", 0): [0xFEFEFE, 0xE6E6E6, 0xACACAC, 0x7A7A7A, 0x6C6C6C, 0x6B6B6B, 0x6F6F6F, 0x6F6F71,
                              0x707072, 0x666867, 0x6B6D6C, 0x6A6967],
@@ -200,7 +204,7 @@ HAND_DRAWN_ROWS = {
     ("DarkBlue", "TopLeft", 0): [0xFEFEFE, 0xE4E4E5, 0xA2A2A5, 0x5C5C67, 0x292742, 0x0D0E30, 0x090A30,
                                  0x08092F, 0x090933, 0x0A0A39, 0x0A0A3C, 0x0A093C],
     ("Grey", "BottomRight", 9): [0xC5C5C5, 0xC5C5C5, 0xC6C6C6, 0xC6C6C6, 0xC6C6C6, 0xC9C9C9, 0xCECECE,
-                                 0xD7D7D7, 0xE1E1E1, 0xECECEC, 0xF6F6F6, 0xFDFDFD],
+                                 0xD7D7D7, 0xE1E1E1, 0xECECEC, 0xF6F6F6],
 }
 
 CORNERS = ["TopLeft", "BottomLeft", "TopRight", "BottomRight"]
@@ -274,6 +278,15 @@ def colour_at(skin, corner, u, v):
     return pack(mix(sample(side, eu + depth), sample(across, ev + depth), towards_across))
 
 
+def hand_drawn(skin, corner, row, columns):
+    """Mask column -> colour of a hand-drawn row, laid from the inner end of the row, where it
+    joins the edge line; pixels nearer the outline than the drawing reaches are computed."""
+    colours = HAND_DRAWN_ROWS.get((skin, corner, row), [])
+    assert len(colours) <= len(columns), (skin, corner, row)
+    inner_first = columns[::-1] if corner.endswith("Left") else columns
+    return dict(zip(inner_first, colours[::-1] if corner.endswith("Left") else colours))
+
+
 def corner_pixels(skin, corner):
     """(x, y, colour) with x from 0 (left) or from W (right), y from 0 (top) or from H (bottom)."""
     mask = mask_of(skin, corner)
@@ -281,37 +294,43 @@ def corner_pixels(skin, corner):
     pixels = []
     for row, line in enumerate(mask):
         columns = [c for c, cell in enumerate(line) if cell == "#"]
-        fixed = HAND_DRAWN_ROWS.get((skin, corner, row))
-        if fixed is not None:
-            assert len(fixed) == len(columns), (skin, corner, row)
-        for i, column in enumerate(columns):
+        fixed = hand_drawn(skin, corner, row, columns)
+        for column in columns:
             u, v = local(corner, column, row, rows)
-            colour = fixed[i] if fixed is not None else colour_at(skin, corner, u, v)
+            colour = fixed.get(column) or colour_at(skin, corner, u, v)
             x = column if corner.endswith("Left") else column - 17
             y = row if corner.startswith("Top") else row - (rows - 1)
             pixels.append((x, y, colour))
     return pixels
 
 
-def outline_cuts(corner):
-    """Per visible row from the outer one inward, how many visible pixels the corner leaves out;
-    the same for every skin, so one window outline fits them all."""
-    per_skin = []
+def window_cuts():
+    """Per row from the outer one inward, the pixels the button's window outline leaves out at
+    each end: the rounded rectangle of ellipse 18 that the look asks of its window (the same
+    rows as host::CreateRoundRectRgn, far enough from the other end of the button)."""
+    radius, cuts = 9.0, []
+    for row in range(int(radius)):
+        dy = radius - (row + 0.5)
+        inset = radius - radius * math.sqrt(max(0.0, 1 - (dy / radius) ** 2))
+        cuts.append(math.ceil(inset - 0.5))
+    while cuts and cuts[-1] == 0:
+        cuts.pop()
+    return cuts
+
+
+def check_outline():
+    """Every visible row of a corner sets exactly the pixels inside the window outline: a
+    pixel left out would show the background through the window, one set beyond it is lost."""
+    want = window_cuts()
     for skin in ("Grey", "Blue"):
-        mask = mask_of(skin, corner)
-        visible = mask if corner.startswith("Top") else list(reversed(mask[:-1]))
-        cuts = []
-        for line in visible:
-            line = line if corner.endswith("Left") else line[16::-1]  # outer visible column first
-            cut = len(line) - len(line.lstrip("."))
-            # A hole inside the corner would show the background through the window.
-            assert "." not in line[cut:], (skin, corner, line)
-            cuts.append(cut)
-        while cuts and cuts[-1] == 0:
-            cuts.pop()
-        per_skin.append(cuts)
-    assert per_skin[0] == per_skin[1], (corner, per_skin)
-    return per_skin[0]
+        for corner in CORNERS:
+            mask = mask_of(skin, corner)
+            visible = mask if corner.startswith("Top") else list(reversed(mask[:-1]))
+            for k, line in enumerate(visible):
+                line = line if corner.endswith("Left") else line[16::-1]  # outer visible column first
+                cut = want[k] if k < len(want) else 0
+                if line != "." * cut + "#" * (len(line) - cut):
+                    sys.exit(f"{skin} {corner}, row {k} in from the outline: {line} leaves out other than {cut} pixels")
 
 
 def check_counts():
@@ -331,6 +350,7 @@ def hex_list(values, per_line, indent):
 
 
 def render():
+    check_outline()
     check_counts()
     out = [
         "// Generated by button/paint/tools/make_skin_corners.py; do not edit by hand. To change the",
@@ -355,10 +375,6 @@ def render():
             out.append(f"    {{{hex_list(p[key], 6, '     ')}}},")
         out.append(f"    {skin}TopLeft, {skin}BottomLeft, {skin}TopRight, {skin}BottomRight,")
         out.append("};")
-    out.append("")
-    for corner in CORNERS:
-        cuts = outline_cuts(corner)
-        out.append(f"inline constexpr std::uint8_t {corner}Cuts[{len(cuts)}] = {{{', '.join(map(str, cuts))}}};")
     return "\n".join(out) + "\n"
 
 
