@@ -31,13 +31,16 @@ std::optional<host::COLORREF> chosenColor(std::uint32_t oleColor)
 
 } // namespace
 
+host::ToolTipWindow* PelroButton::CurrentToolTip() const { return m_toolTipWindow.data(); }
+
 void PelroButton::CreateToolTip()
 {
-    m_toolTipWindow.reset();
+    // One tooltip window per button: the old one goes before the new one is made.
+    delete m_toolTipWindow.data();
     unsigned style = host::TTS_ALWAYSTIP | host::TTS_NOPREFIX;
     if (m_fields.ToolTipType == BalloonType)
         style |= host::TTS_BALLOON;
-    m_toolTipWindow = std::make_unique<host::ToolTipWindow>(style, this);
+    m_toolTipWindow = new host::ToolTipWindow(style, this); // owned as our Qt child
     m_toolTipWindow->AddTool(*this, QRect(QPoint(0, 0), size()), m_fields.ToolTip);
     if (!m_fields.ToolTipTitle.isEmpty() || m_fields.ToolTipIcon != 0)
         m_toolTipWindow->SetTitle(m_fields.ToolTipIcon, m_fields.ToolTipTitle);

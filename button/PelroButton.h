@@ -3,6 +3,7 @@
 #include "button/paint/ButtonFace.h"
 #include "host/PropertyBag.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -116,7 +117,7 @@ public:
     bool TrackingAvailable() const { return m_trackingAvailable; }
     bool IsSubclassed() const { return m_subclass != nullptr; }
     // The tooltip window made at the last pointer entry; none before the first.
-    host::ToolTipWindow* CurrentToolTip() const { return m_toolTipWindow.get(); }
+    host::ToolTipWindow* CurrentToolTip() const;
     AboutSurface& AboutBox() const { return *m_About; }
 
 signals:
@@ -188,7 +189,7 @@ private:
     bool m_spaceDown = false;   // a space press whose release is still to come
     bool m_cueWhenBack = false; // the focus cue to show again when the window is active again
     std::unique_ptr<WindowSubclass> m_subclass;
-    std::unique_ptr<host::ToolTipWindow> m_toolTipWindow;
+    QPointer<host::ToolTipWindow> m_toolTipWindow; // a child: goes with the control
     AboutSurface* m_About = nullptr; // a child: goes with the control
 };
 

@@ -56,8 +56,6 @@ QFont titleFont(QFont font)
 
 ToolTipWindow::ToolTipWindow(unsigned style, QWidget* owner)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
-    , m_wakeUp(this)
-    , m_autoPop(this)
 {
     m_settings.style = style;
     setObjectName(QStringLiteral("PelroToolTip"));
@@ -70,20 +68,22 @@ ToolTipWindow::ToolTipWindow(unsigned style, QWidget* owner)
 
 ToolTipWindow::~ToolTipWindow()
 {
-    if (qApp)
-        qApp->removeEventFilter(this);
+    if (m_tool)
+        m_tool->removeEventFilter(this);
 }
 
 void ToolTipWindow::AddTool(QWidget& tool, const QRect& rect, const QString& text)
 {
+    if (m_tool)
+        m_tool->removeEventFilter(this);
     m_tool = &tool;
     m_settings.tool = &tool;
     m_settings.toolRect = rect;
     m_settings.text = text;
     tool.setMouseTracking(true);
-    // Watched through the application: the tool may be in the middle of delivering the very
-    // event that made us, and its own filter list must not change under it.
-    qApp->installEventFilter(this);
+    // The newest filter runs first, so the tool's own handling, which may consume its moves,
+    // cannot hide them from us.
+    tool.installEventFilter(this);
     // The pointer may already rest on the tool, with no further move to tell us.
     if (tool.isVisible() && rect.contains(tool.mapFromGlobal(CurrentDesktop().CursorPos())))
         armWakeUp();

@@ -47,7 +47,8 @@ struct ToolTipSettings {
 class ToolTipWindow : public QWidget {
     Q_OBJECT
 public:
-    // The owner's lifetime bounds the window's; the window is top-level all the same.
+    // The owner is the window's Qt parent and its only owner; the window is top-level all the
+    // same.
     ToolTipWindow(unsigned style, QWidget* owner);
     ~ToolTipWindow() override;
 

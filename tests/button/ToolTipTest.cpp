@@ -7,12 +7,28 @@
 
 #include <QPointer>
 
+#include <set>
+
 using button::PelroButton;
 using host::ToolTipWindow;
 
 namespace {
 
 constexpr std::uint32_t rgb(int r, int g, int b) { return host::RGB(r, g, b); }
+
+// Records whose events reach the tooltip's filter, to see what it watches.
+class WatchingToolTip : public ToolTipWindow {
+public:
+    using ToolTipWindow::ToolTipWindow;
+    std::set<const QObject*> watched;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        watched.insert(object);
+        return ToolTipWindow::eventFilter(object, event);
+    }
+};
 
 } // namespace
 
@@ -284,4 +300,46 @@ TEST_F(ButtonToolTipTest, NearTheScreensEdgesTheTipStaysOnTheScreen)
         EXPECT_LE(g.bottom(), 799) << pointer.x() << "," << pointer.y();
         EXPECT_FALSE(g.contains(pointer)) << "the tip never covers the pointer";
     }
+}
+
+TEST_F(ButtonToolTipTest, ATipWatchesOnlyItsToolAndGoesWithIt)
+{
+    auto* tool = new QWidget(&form);
+    QWidget other(&form);
+    tool->setGeometry(10, 10, 80, 24);
+    other.setGeometry(100, 10, 80, 24);
+    tool->show();
+    other.show();
+    QPointer<WatchingToolTip> tip = new WatchingToolTip(host::TTS_ALWAYSTIP, tool);
+    tip->AddTool(*tool, tool->rect(), QStringLiteral("tip"));
+
+    moveTo(other, QPoint(5, 5));
+    leave(other);
+    moveTo(*tool, QPoint(20, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tip->watched, std::set<const QObject*>{tool}) << "nothing but the tool's own events";
+    clock.Advance(tip->InitialDelayMs());
+    EXPECT_TRUE(tip->isVisible());
+
+    delete tool;
+    EXPECT_TRUE(tip.isNull()) << "the tool's Qt parentage is the tip's only owner";
+}
+
+TEST_F(ButtonToolTipTest, TheButtonsTipGoesWithTheButtonAndAGoneTipLeavesItWorking)
+{
+    PelroButton& b = Shown(Store({{"ToolTipText", "tip"}}));
+    QPointer<ToolTipWindow> tip = &Entered(b);
+    delete tip.data();
+    EXPECT_EQ(b.CurrentToolTip(), nullptr);
+    moveTo(b, QPoint(20, 10));
+    leave(b);
+    EnterAgain(b);
+    tip = b.CurrentToolTip();
+    ASSERT_FALSE(tip.isNull());
+    moveTo(b, QPoint(20, 10));
+    clock.Advance(tip->InitialDelayMs());
+    EXPECT_TRUE(tip->isVisible());
+
+    delete &b;
+    EXPECT_TRUE(tip.isNull());
 }
