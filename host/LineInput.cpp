@@ -17,6 +17,22 @@ constexpr std::array<char16_t, 32> Cp1252High = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+constexpr std::array<char16_t, 256> Cp1252 = [] {
+    std::array<char16_t, 256> table{};
+    for (unsigned code = 0; code < table.size(); ++code)
+        table[code] = code >= 0x80 && code <= 0x9F ? Cp1252High[code - 0x80] : char16_t(code);
+    return table;
+}();
+
+// Copies into the line's existing storage, so reading line after line allocates only
+// when a line is longer than any before it.
+void assignBytes(QByteArray& line, const char* from, qsizetype size)
+{
+    line.resize(size);
+    if (size > 0)
+        std::memcpy(line.data(), from, size_t(size));
+}
+
 const char* findLineEnd(const char* from, const char* to)
 {
     for (const char* p = from; p < to; ++p)
@@ -29,10 +45,12 @@ const char* findLineEnd(const char* from, const char* to)
 
 QString DecodeAnsi(QByteArrayView bytes)
 {
-    QString text = QString::fromLatin1(bytes);
-    for (QChar& c : text)
-        if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
-            c = QChar(Cp1252High[c.unicode() - 0x80]);
+    // One pass straight into the string's own storage: a catalogue decodes a hundred
+    // thousand of these at start.
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(Cp1252[static_cast<unsigned char>(byte)]);
     return text;
 }
 
@@ -73,7 +91,7 @@ bool LineInput::ReadLine(QByteArray& line)
         const char* begin = m_buffer.constData() + m_pos;
         const char* end = m_buffer.constData() + m_buffer.size();
         if (const char* lineEnd = findLineEnd(begin + scanned, end)) {
-            line = QByteArray(begin, lineEnd - begin);
+            assignBytes(line, begin, lineEnd - begin);
             m_pos = (lineEnd - m_buffer.constData()) + 1;
             m_skipLeadingLf = *lineEnd == '\r';
             return true;
@@ -82,7 +100,7 @@ bool LineInput::ReadLine(QByteArray& line)
         if (!fill()) {
             if (m_failed || m_pos >= m_buffer.size())
                 return false;
-            line = QByteArray(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+            assignBytes(line, m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
             m_pos = m_buffer.size();
             return true;
         }

@@ -4,14 +4,16 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace bench {
 
-// Prints every benchmark as usual, then each one's time as a ratio to the baseline
+// Prints every benchmark as usual, then each one's time as a ratio to each baseline
 // measured in the same run, which is what the figures in the README quote.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    explicit RatioReporter(std::string baseline) : m_baseline(std::move(baseline)) {}
+    explicit RatioReporter(std::string baseline) : m_baselines{std::move(baseline)} {}
+    explicit RatioReporter(std::vector<std::string> baselines) : m_baselines(std::move(baselines)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -25,9 +27,16 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nratios to %s with the same arguments:\n", m_baseline.c_str());
+        for (const std::string& baseline : m_baselines)
+            printRatiosTo(baseline);
+    }
+
+private:
+    void printRatiosTo(const std::string& baseline) const
+    {
+        std::printf("\nratios to %s with the same arguments:\n", baseline.c_str());
         for (const auto& [key, ms] : m_ms) {
-            const auto base = m_ms.find({m_baseline, key.second});
+            const auto base = m_ms.find({baseline, key.second});
             if (base == m_ms.end() || base->second <= 0)
                 continue;
             const std::string name = key.first + (key.second.empty() ? "" : "/" + key.second);
@@ -35,7 +44,6 @@ public:
         }
     }
 
-private:
     static double msPer(benchmark::TimeUnit unit)
     {
         switch (unit) {
@@ -47,7 +55,7 @@ private:
         return 1.0;
     }
 
-    std::string m_baseline;
+    std::vector<std::string> m_baselines;
     std::map<std::pair<std::string, std::string>, double> m_ms; // (name, arguments)
 };
 
