@@ -1,8 +1,8 @@
 #include "Catalogue.h"
 
-#include "host/FileSystem.h"
-#include "host/LineInput.h"
-#include "host/Platform.h"
+#include "host/os/FileSystem.h"
+#include "host/os/LineInput.h"
+#include "host/os/Platform.h"
 
 #include <QFileInfo>
 

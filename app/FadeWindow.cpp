@@ -1,7 +1,7 @@
 #include "FadeWindow.h"
 
-#include "host/Platform.h"
-#include "host/Timer.h"
+#include "host/os/Platform.h"
+#include "host/os/Timer.h"
 
 namespace app {
 

@@ -4,7 +4,7 @@
 #include "frmMain.h"
 #include "frmSplash.h"
 
-#include "host/Desktop.h"
+#include "host/os/Desktop.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <utility>

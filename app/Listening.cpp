@@ -4,8 +4,8 @@
 #include "SleepTimer.h"
 #include "frmMain.h"
 
-#include "host/Controls.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <QActionGroup>
 #include <QKeyEvent>

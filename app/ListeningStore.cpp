@@ -2,8 +2,8 @@
 
 #include "ListeningFile.h"
 
-#include "host/FileSystem.h"
-#include "host/Timer.h"
+#include "host/os/FileSystem.h"
+#include "host/os/Timer.h"
 
 #include <QDateTime>
 

@@ -2,10 +2,10 @@
 
 #include "frmMain.h"
 
-#include "host/Controls.h"
-#include "host/Desktop.h"
-#include "host/MediaPlayer.h"
-#include "host/Platform.h"
+#include "host/forms/Controls.h"
+#include "host/os/Desktop.h"
+#include "host/forms/MediaPlayer.h"
+#include "host/os/Platform.h"
 #include "mpris/Service.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 

@@ -2,7 +2,7 @@
 
 #include "Forms.h"
 
-#include "host/InstanceChannel.h"
+#include "host/os/InstanceChannel.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -8,12 +8,12 @@
 
 #include "button/PelroButton.h"
 #include "download/FileDownloader.h"
-#include "host/Controls.h"
-#include "host/Desktop.h"
-#include "host/GlobalShortcut.h"
-#include "host/MediaPlayer.h"
-#include "host/Platform.h"
-#include "host/RuntimeError.h"
+#include "host/forms/Controls.h"
+#include "host/os/Desktop.h"
+#include "host/os/GlobalShortcut.h"
+#include "host/forms/MediaPlayer.h"
+#include "host/os/Platform.h"
+#include "host/os/RuntimeError.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "Forms.h"
 
-#include "host/Timer.h"
+#include "host/os/Timer.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -2,9 +2,9 @@
 #include "SingleInstance.h"
 #include "frmSplash.h"
 
-#include "host/Fonts.h"
-#include "host/InstanceChannel.h"
-#include "host/Platform.h"
+#include "host/gfx/Fonts.h"
+#include "host/os/InstanceChannel.h"
+#include "host/os/Platform.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -5,7 +5,7 @@
 #include "support/RatioReporter.h"
 
 #include "button/PelroButton.h"
-#include "host/PropertyBag.h"
+#include "host/forms/PropertyBag.h"
 
 #include <QApplication>
 #include <QEnterEvent>

@@ -5,7 +5,7 @@
 #include "support/RatioReporter.h"
 
 #include "app/Catalogue.h"
-#include "host/Controls.h"
+#include "host/forms/Controls.h"
 
 #include <QApplication>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include "support/LocalHttpServer.h"
 
 #include "download/FileDownloader.h"
-#include "host/HttpTransfer.h"
-#include "host/PropertyBag.h"
+#include "host/net/HttpTransfer.h"
+#include "host/forms/PropertyBag.h"
 
 #include <QApplication>
 #include <QFile>

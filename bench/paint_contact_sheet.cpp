@@ -3,9 +3,9 @@
 
 #include "button/paint/ButtonFace.h"
 #include "button/paint/Styles.h"
-#include "host/Fonts.h"
-#include "host/Raster.h"
-#include "host/SystemColors.h"
+#include "host/gfx/Fonts.h"
+#include "host/gfx/Raster.h"
+#include "host/gfx/SystemColors.h"
 
 #include <QApplication>
 #include <QPainter>

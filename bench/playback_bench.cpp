@@ -14,9 +14,9 @@
 
 #include "app/Forms.h"
 #include "app/frmMain.h"
-#include "host/Controls.h"
-#include "host/GstPlaybackEngine.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/media/GstPlaybackEngine.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <gst/gst.h>
 #include <sys/resource.h>

@@ -2,9 +2,9 @@
 
 #include "button/paint/Primitives.h"
 
-#include "host/Fonts.h"
-#include "host/SystemColors.h"
-#include "host/Twips.h"
+#include "host/gfx/Fonts.h"
+#include "host/gfx/SystemColors.h"
+#include "host/forms/Twips.h"
 
 #include <QMouseEvent>
 #include <QPainter>

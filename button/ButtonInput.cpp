@@ -4,8 +4,8 @@
 
 #include "WindowSubclass.h"
 
-#include "host/Capabilities.h"
-#include "host/RuntimeError.h"
+#include "host/os/Capabilities.h"
+#include "host/os/RuntimeError.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

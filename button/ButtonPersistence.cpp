@@ -4,8 +4,8 @@
 
 #include "ButtonValues.h"
 
-#include "host/Fonts.h"
-#include "host/SystemColors.h"
+#include "host/gfx/Fonts.h"
+#include "host/gfx/SystemColors.h"
 
 namespace button {
 

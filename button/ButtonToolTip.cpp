@@ -4,8 +4,8 @@
 
 #include "button/paint/Primitives.h"
 
-#include "host/SystemColors.h"
-#include "host/ToolTipWindow.h"
+#include "host/gfx/SystemColors.h"
+#include "host/forms/ToolTipWindow.h"
 
 #include <QHideEvent>
 #include <QShowEvent>

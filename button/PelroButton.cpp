@@ -4,14 +4,14 @@
 #include "ButtonAccessible.h"
 #include "WindowSubclass.h"
 
-#include "host/Controls.h"
-#include "host/Fonts.h"
-#include "host/Platform.h"
-#include "host/RuntimeError.h"
-#include "host/Shell.h"
-#include "host/SystemColors.h"
-#include "host/ToolTipWindow.h"
-#include "host/Twips.h"
+#include "host/forms/Controls.h"
+#include "host/gfx/Fonts.h"
+#include "host/os/Platform.h"
+#include "host/os/RuntimeError.h"
+#include "host/os/Shell.h"
+#include "host/gfx/SystemColors.h"
+#include "host/forms/ToolTipWindow.h"
+#include "host/forms/Twips.h"
 
 #include <QAccessible>
 #include <QPainter>

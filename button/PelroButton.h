@@ -1,7 +1,7 @@
 #pragma once
 
 #include "button/paint/ButtonFace.h"
-#include "host/PropertyBag.h"
+#include "host/forms/PropertyBag.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "DownloadText.h"
 
-#include "host/FileSystem.h"
-#include "host/Platform.h"
-#include "host/RuntimeError.h"
+#include "host/os/FileSystem.h"
+#include "host/os/Platform.h"
+#include "host/os/RuntimeError.h"
 
 #include <QDir>
 

@@ -4,12 +4,12 @@
 #include "PartFile.h"
 #include "Validators.h"
 
-#include "host/Accessibility.h"
-#include "host/Controls.h"
-#include "host/FileSystem.h"
-#include "host/HttpTransfer.h"
-#include "host/Platform.h"
-#include "host/RuntimeError.h"
+#include "host/forms/Accessibility.h"
+#include "host/forms/Controls.h"
+#include "host/os/FileSystem.h"
+#include "host/net/HttpTransfer.h"
+#include "host/os/Platform.h"
+#include "host/os/RuntimeError.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/PropertyBag.h"
+#include "host/forms/PropertyBag.h"
 
 #include <QWidget>
 

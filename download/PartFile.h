@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/RuntimeError.h"
+#include "host/os/RuntimeError.h"
 
 #include <QString>
 

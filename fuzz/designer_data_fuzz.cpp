@@ -1,7 +1,7 @@
 // Any bytes as a window's designer data, read the way the controls read their properties.
 #include "FuzzCheck.h"
 
-#include "host/DesignerData.h"
+#include "host/forms/DesignerData.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "OmbrelXPTaskBar.h"
 
-#include "host/Controls.h"
-#include "host/Form.h"
-#include "host/Timer.h"
-#include "host/Twips.h"
+#include "host/forms/Controls.h"
+#include "host/forms/Form.h"
+#include "host/os/Timer.h"
+#include "host/forms/Twips.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/Desktop.h"
-#include "host/PropertyBag.h"
+#include "host/os/Desktop.h"
+#include "host/forms/PropertyBag.h"
 
 #include <QWidget>
 

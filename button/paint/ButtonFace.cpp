@@ -3,7 +3,7 @@
 #include "Face.h"
 #include "Styles.h"
 
-#include "host/SystemColors.h"
+#include "host/gfx/SystemColors.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "Face.h"
 
-#include "host/SystemColors.h"
-#include "host/Theme.h"
+#include "host/gfx/SystemColors.h"
+#include "host/gfx/Theme.h"
 
 #include <exception>
 

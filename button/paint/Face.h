@@ -3,7 +3,7 @@
 #include "ButtonFace.h"
 #include "Primitives.h"
 
-#include "host/Raster.h"
+#include "host/gfx/Raster.h"
 
 // One repaint's view of the button: its fields, its surface and a device context on that
 // surface. The looks draw through it; the primitives without a device context of their own

@@ -1,6 +1,6 @@
 #include "Primitives.h"
 
-#include "host/SystemColors.h"
+#include "host/gfx/SystemColors.h"
 
 #include <algorithm>
 #include <cmath>

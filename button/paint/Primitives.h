@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/Raster.h"
+#include "host/gfx/Raster.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "Face.h"
 #include "Styles.h"
 
-#include "host/Theme.h"
+#include "host/gfx/Theme.h"
 
 namespace paint {
 

@@ -6,8 +6,8 @@
 #include "app/frmSplash.h"
 
 #include "download/FileDownloader.h"
-#include "host/Controls.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <QAccessible>
 #include <QApplication>

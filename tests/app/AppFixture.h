@@ -2,9 +2,9 @@
 
 #include "support/FakePlatform.h"
 
-#include "host/FakeClock.h"
-#include "host/Form.h"
-#include "host/Timer.h"
+#include "host/testing/FakeClock.h"
+#include "host/forms/Form.h"
+#include "host/os/Timer.h"
 
 #include <gtest/gtest.h>
 

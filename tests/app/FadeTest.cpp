@@ -5,7 +5,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 
-#include "host/Controls.h"
+#include "host/forms/Controls.h"
 
 #include <QTest>
 

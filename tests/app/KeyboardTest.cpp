@@ -7,8 +7,8 @@
 #include "app/frmSplash.h"
 
 #include "button/PelroButton.h"
-#include "host/Controls.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/forms/MediaPlayer.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QAccessible>

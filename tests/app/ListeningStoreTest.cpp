@@ -1,7 +1,7 @@
 #include "app/ListeningStore.h"
 
-#include "host/FakeClock.h"
-#include "host/FileSystem.h"
+#include "host/testing/FakeClock.h"
+#include "host/os/FileSystem.h"
 
 #include <gtest/gtest.h>
 

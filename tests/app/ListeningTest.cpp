@@ -8,8 +8,8 @@
 #include "app/frmMain.h"
 
 #include "button/PelroButton.h"
-#include "host/Controls.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <QMenu>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "host/InstanceChannel.h"
+#include "host/os/InstanceChannel.h"
 
 #include <gtest/gtest.h>
 

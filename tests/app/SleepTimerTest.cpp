@@ -1,7 +1,7 @@
 #include "app/SleepTimer.h"
 
-#include "host/FakeClock.h"
-#include "host/Timer.h"
+#include "host/testing/FakeClock.h"
+#include "host/os/Timer.h"
 
 #include <gtest/gtest.h>
 

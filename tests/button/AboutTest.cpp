@@ -1,7 +1,7 @@
 #include "ButtonFixture.h"
 
 #include "button/AboutSurface.h"
-#include "host/Raster.h"
+#include "host/gfx/Raster.h"
 
 using button::AboutSurface;
 using button::PelroButton;

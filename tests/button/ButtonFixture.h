@@ -3,8 +3,8 @@
 #include "support/FakePlatform.h"
 
 #include "button/PelroButton.h"
-#include "host/PropertyBag.h"
-#include "host/SystemColors.h"
+#include "host/forms/PropertyBag.h"
+#include "host/gfx/SystemColors.h"
 
 #include <gtest/gtest.h>
 

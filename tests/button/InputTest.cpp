@@ -1,6 +1,6 @@
 #include "ButtonFixture.h"
 
-#include "host/Capabilities.h"
+#include "host/os/Capabilities.h"
 
 #include <QKeyEvent>
 

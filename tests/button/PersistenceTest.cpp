@@ -1,6 +1,6 @@
 #include "ButtonFixture.h"
 
-#include "host/RuntimeError.h"
+#include "host/os/RuntimeError.h"
 
 using button::PelroButton;
 

@@ -1,8 +1,8 @@
 #include "ButtonFixture.h"
 
 #include "button/AboutSurface.h"
-#include "host/DesignerData.h"
-#include "host/Shell.h"
+#include "host/forms/DesignerData.h"
+#include "host/os/Shell.h"
 
 #include <functional>
 

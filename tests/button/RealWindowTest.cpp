@@ -3,7 +3,7 @@
 #include "support/FakePlatform.h"
 
 #include "button/PelroButton.h"
-#include "host/PropertyBag.h"
+#include "host/forms/PropertyBag.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "taskbar/FakeDesktop.h"
 
-#include "host/FakeClock.h"
-#include "host/ToolTipWindow.h"
+#include "host/testing/FakeClock.h"
+#include "host/forms/ToolTipWindow.h"
 
 #include <QPointer>
 

@@ -7,9 +7,9 @@
 #include "app/frmMain.h"
 #include "button/PelroButton.h"
 #include "download/FileDownloader.h"
-#include "host/Controls.h"
-#include "host/HttpTransfer.h"
-#include "host/MediaPlayer.h"
+#include "host/forms/Controls.h"
+#include "host/net/HttpTransfer.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "host/FileSystem.h"
-#include "host/LineInput.h"
-#include "host/MediaPlayer.h"
+#include "host/os/FileSystem.h"
+#include "host/os/LineInput.h"
+#include "host/forms/MediaPlayer.h"
 
 #include <gtest/gtest.h>
 

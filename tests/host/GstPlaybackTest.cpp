@@ -3,8 +3,8 @@
 #include "support/GeneratedRecording.h"
 #include "support/LocalHttpServer.h"
 
-#include "host/GstPipelineThread.h"
-#include "host/GstPlaybackEngine.h"
+#include "host/media/GstPipelineThread.h"
+#include "host/media/GstPlaybackEngine.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>

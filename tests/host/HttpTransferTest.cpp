@@ -1,6 +1,6 @@
 #include "support/LocalHttpServer.h"
 
-#include "host/HttpTransfer.h"
+#include "host/net/HttpTransfer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/InstanceChannel.h"
+#include "host/os/InstanceChannel.h"
 #include "support/PrivateBus.h"
 
 #include <gtest/gtest.h>

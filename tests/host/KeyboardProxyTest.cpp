@@ -1,4 +1,4 @@
-#include "host/KeyboardProxy.h"
+#include "host/os/KeyboardProxy.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
-#include "host/Controls.h"
-#include "host/FakeClock.h"
+#include "host/forms/Controls.h"
+#include "host/testing/FakeClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "host/DesignerData.h"
-#include "host/PropertyBag.h"
+#include "host/forms/DesignerData.h"
+#include "host/forms/PropertyBag.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "host/FakeClock.h"
-#include "host/Timer.h"
+#include "host/testing/FakeClock.h"
+#include "host/os/Timer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "app/MediaControls.h"
 #include "app/frmMain.h"
 
-#include "host/Controls.h"
+#include "host/forms/Controls.h"
 #include "mpris/Service.h"
 
 #include <QDBusArgument>

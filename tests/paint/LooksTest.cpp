@@ -2,7 +2,7 @@
 
 #include "button/paint/Face.h"
 #include "button/paint/Styles.h"
-#include "host/Theme.h"
+#include "host/gfx/Theme.h"
 
 #include <QApplication>
 #include <QPalette>

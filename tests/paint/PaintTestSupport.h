@@ -1,8 +1,8 @@
 #pragma once
 
 #include "button/paint/ButtonFace.h"
-#include "host/Raster.h"
-#include "host/SystemColors.h"
+#include "host/gfx/Raster.h"
+#include "host/gfx/SystemColors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "PaintTestSupport.h"
 
-#include "host/Raster.h"
+#include "host/gfx/Raster.h"
 
 #include <array>
 

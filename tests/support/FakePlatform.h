@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/PlaybackEngine.h"
-#include "host/Platform.h"
+#include "host/media/PlaybackEngine.h"
+#include "host/os/Platform.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "FakeDesktop.h"
 
-#include "host/Desktop.h"
-#include "host/Form.h"
+#include "host/os/Desktop.h"
+#include "host/forms/Form.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <gtest/gtest.h>

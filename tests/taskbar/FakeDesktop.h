@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/Desktop.h"
+#include "host/os/Desktop.h"
 
 #include <QWidget>
 

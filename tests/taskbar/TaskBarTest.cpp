@@ -1,8 +1,8 @@
 #include "FakeDesktop.h"
 
-#include "host/FakeClock.h"
-#include "host/Form.h"
-#include "host/Timer.h"
+#include "host/testing/FakeClock.h"
+#include "host/forms/Form.h"
+#include "host/os/Timer.h"
 #include "taskbar/OmbrelXPTaskBar.h"
 
 #include <QCoreApplication>

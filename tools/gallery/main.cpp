@@ -3,10 +3,10 @@
 // tests that drive it with the real pointer.
 
 #include "button/PelroButton.h"
-#include "host/Fonts.h"
-#include "host/PropertyBag.h"
-#include "host/SystemColors.h"
-#include "host/ToolTipWindow.h"
+#include "host/gfx/Fonts.h"
+#include "host/forms/PropertyBag.h"
+#include "host/gfx/SystemColors.h"
+#include "host/forms/ToolTipWindow.h"
 
 #include <QApplication>
 #include <QLabel>

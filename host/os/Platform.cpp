@@ -1,7 +1,7 @@
 #include "Platform.h"
 
 #include "Desktop.h"
-#include "GstPlaybackEngine.h"
+#include "host/media/GstPlaybackEngine.h"
 
 #include <QApplication>
 #include <QFileInfo>

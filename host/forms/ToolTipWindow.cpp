@@ -1,7 +1,7 @@
 #include "ToolTipWindow.h"
 
-#include "Desktop.h"
-#include "SystemColors.h"
+#include "host/os/Desktop.h"
+#include "host/gfx/SystemColors.h"
 
 #include <QApplication>
 #include <QEnterEvent>

@@ -1,6 +1,6 @@
 #include "FakeClock.h"
 
-#include "Timer.h"
+#include "host/os/Timer.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PropertyBag.h"
-#include "Timer.h"
+#include "host/os/Timer.h"
 
 #include <QLabel>
 #include <QLineEdit>

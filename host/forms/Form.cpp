@@ -1,10 +1,10 @@
 #include "Form.h"
 
 #include "Accessibility.h"
-#include "SystemColors.h"
-#include "Timer.h"
+#include "host/gfx/SystemColors.h"
+#include "host/os/Timer.h"
 #include "Twips.h"
-#include "X11Window.h"
+#include "host/os/X11Window.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlaybackEngine.h"
+#include "host/media/PlaybackEngine.h"
 #include "PropertyBag.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "Timer.h"
 
-#include "FakeClock.h"
+#include "host/testing/FakeClock.h"
 
 #include <algorithm>
 

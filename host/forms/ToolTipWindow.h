@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Raster.h"
-#include "Timer.h"
+#include "host/gfx/Raster.h"
+#include "host/os/Timer.h"
 
 #include <QRegion>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RuntimeError.h"
+#include "host/os/RuntimeError.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -2,8 +2,8 @@
 
 #include "Accessibility.h"
 #include "Controls.h"
-#include "FileSystem.h"
-#include "Platform.h"
+#include "host/os/FileSystem.h"
+#include "host/os/Platform.h"
 
 #include <QAccessible>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "Controls.h"
 
-#include "Fonts.h"
-#include "SystemColors.h"
+#include "host/gfx/Fonts.h"
+#include "host/gfx/SystemColors.h"
 #include "Twips.h"
 
 #include <QAccessible>
