@@ -33,6 +33,23 @@ public:
     }
 };
 
+// Screen readers see a hot spot made a button as a push button they can press.
+class HotSpotAccessible : public QAccessibleWidget {
+public:
+    explicit HotSpotAccessible(Image& image) : QAccessibleWidget(&image, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            emit static_cast<Image*>(widget())->Click();
+    }
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
+    }
+};
+
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
 {
     if (!object || !object->isWidgetType())
@@ -40,6 +57,9 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String("host::MediaPlayer"))
         return new PlayerStripAccessible(static_cast<MediaPlayer*>(widget));
+    // Asked before decoration: a hot spot the keyboard can press is a button, whatever it shows.
+    if (auto* image = qobject_cast<Image*>(widget); image && image->IsButton())
+        return new HotSpotAccessible(*image);
     // A picture nobody clicks is decoration: an image, named only if the design names it.
     // Pictures that act are left to whoever makes them act.
     const bool decorative = widget->property(DecorativeProperty).toBool()

@@ -1,11 +1,10 @@
 #include "Controls.h"
 
+#include "Accessibility.h"
 #include "host/gfx/Fonts.h"
 #include "host/gfx/SystemColors.h"
 #include "Twips.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -25,29 +24,6 @@ void applyColor(QWidget& control, QPalette::ColorRole role, const PropertyBag& d
     QPalette palette = control.palette();
     palette.setColor(role, QColorFromOle(OleColor(design.ReadInt(QLatin1String(key)))));
     control.setPalette(palette);
-}
-
-// Screen readers see a hot spot made a button as a push button they can press.
-class HotSpotAccessible : public QAccessibleWidget {
-public:
-    explicit HotSpotAccessible(Image& image) : QAccessibleWidget(&image, QAccessible::Button) {}
-
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& name) override
-    {
-        if (name == pressAction() && widget()->isEnabled())
-            emit static_cast<Image*>(widget())->Click();
-    }
-    QStringList keyBindingsForAction(const QString& name) const override
-    {
-        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
-    }
-};
-
-QAccessibleInterface* hotSpotAccessible(const QString&, QObject* object)
-{
-    auto* image = qobject_cast<Image*>(object);
-    return image && image->IsButton() ? new HotSpotAccessible(*image) : nullptr;
 }
 
 } // namespace
@@ -233,11 +209,7 @@ Image::Image(QWidget* parent, const PropertyBag& design) : QWidget(parent)
 
 void Image::MakeButton(const QString& accessibleName)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(hotSpotAccessible);
-        return true;
-    }();
-    (void)factoryInstalled;
+    InstallAccessibility();
     m_button = true;
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(accessibleName);
