@@ -1,10 +1,9 @@
 #include "SleepTimer.h"
 
-#include "host/testing/FakeClock.h"
 #include "host/os/Timer.h"
+#include "host/os/TimerClock.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace app {
 
@@ -122,10 +121,7 @@ void SleepTimer::announceRemaining(qint64 remainingMs)
 
 qint64 SleepTimer::now()
 {
-    if (const host::FakeClock* clock = host::FakeClock::Current())
-        return clock->Now();
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return host::ClockNowMs();
 }
 
 } // namespace app

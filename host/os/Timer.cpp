@@ -1,6 +1,6 @@
 #include "Timer.h"
 
-#include "host/testing/FakeClock.h"
+#include "TimerClock.h"
 
 #include <algorithm>
 
@@ -16,7 +16,7 @@ Timer::Timer(QObject* parent, int intervalMs, bool enabled)
 
 Timer::~Timer()
 {
-    if (FakeClock* clock = FakeClock::Current())
+    if (TimerClock* clock = TimerClock::Installed())
         clock->Disarm(*this);
 }
 
@@ -38,7 +38,7 @@ int Timer::TickPeriodMs() const { return std::max(m_interval, PlatformTickMs); }
 
 void Timer::rearm()
 {
-    FakeClock* clock = FakeClock::Current();
+    TimerClock* clock = TimerClock::Installed();
     if (!IsRunning()) {
         m_realTimer.stop();
         if (clock)

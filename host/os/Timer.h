@@ -10,7 +10,7 @@ namespace host {
 inline constexpr int PlatformTickMs = 16;
 
 // A window timer: interval in milliseconds and an enabled flag; ticks arrive on the UI
-// thread. Interval 0 gives no ticks. While a FakeClock is installed, ticks come from it.
+// thread. Interval 0 gives no ticks. While a TimerClock is installed, ticks come from it.
 class Timer : public QObject {
     Q_OBJECT
 public:

@@ -10,12 +10,18 @@ namespace {
 FakeClock* g_current = nullptr;
 }
 
-FakeClock::FakeClock() { g_current = this; }
+FakeClock::FakeClock()
+{
+    g_current = this;
+    Install(this);
+}
 
 FakeClock::~FakeClock()
 {
-    if (g_current == this)
+    if (g_current == this) {
         g_current = nullptr;
+        Install(nullptr);
+    }
 }
 
 FakeClock* FakeClock::Current() { return g_current; }

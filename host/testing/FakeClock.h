@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/os/TimerClock.h"
+
 #include <QtGlobal>
 
 #include <functional>
@@ -7,27 +9,25 @@
 
 namespace host {
 
-class Timer;
-
 // Drives every window timer from a clock the test moves by hand. Installed for the
 // lifetime of the object; timers armed before it keep their real schedule.
-class FakeClock {
+class FakeClock : public TimerClock {
 public:
     FakeClock();
-    ~FakeClock();
+    ~FakeClock() override;
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
 
     static FakeClock* Current();
 
-    qint64 Now() const { return m_now; }
+    qint64 Now() const override { return m_now; }
     // Moves time forward, firing every tick that falls due, in time order.
     void Advance(qint64 ms);
     // Advances in ticks until done() holds or limitMs has passed; returns done().
     bool AdvanceUntil(const std::function<bool()>& done, qint64 limitMs);
 
-    void Arm(Timer& timer);
-    void Disarm(Timer& timer);
+    void Arm(Timer& timer) override;
+    void Disarm(Timer& timer) override;
     bool IsArmed(const Timer& timer) const;
 
 private:

@@ -1,8 +1,10 @@
 #include "host/testing/FakeClock.h"
 #include "host/os/Timer.h"
+#include "host/os/TimerClock.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -62,4 +64,24 @@ TEST(Timer, ChangingTheIntervalRestartsTheCount)
     EXPECT_EQ(ticks, 0);
     clock.Advance(10);
     EXPECT_EQ(ticks, 1);
+}
+
+TEST(TimerClock, TimeFollowsTheInstalledClockAndTheSystemOnceItIsGone)
+{
+    using namespace std::chrono;
+    const auto systemNow = [] { return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count(); };
+    auto clock = std::make_unique<FakeClock>();
+    clock->Advance(5000);
+    EXPECT_EQ(host::ClockNowMs(), 5000);
+    Timer timer(nullptr, 10, true);
+    EXPECT_TRUE(clock->IsArmed(timer));
+
+    clock.reset();
+    const qint64 before = systemNow();
+    const qint64 now = host::ClockNowMs();
+    EXPECT_LE(before, now);
+    EXPECT_LE(now, systemNow());
+    // Re-armed on Qt's timer: the clock that armed it is gone and must not be asked.
+    timer.setInterval(20);
+    EXPECT_EQ(host::TimerClock::Installed(), nullptr);
 }
