@@ -21,10 +21,10 @@ constexpr int LeftButton = 1, RightButton = 2, MiddleButton = 4;
 constexpr int SpaceKey = 32;
 
 // What the button hears of its window, after the window's own handling: the pointer's
-// entry and exit, and changes of theme and system colours that call for a new face.
+// entry and exit, and changes of theme and system colours that call for a new face. Qt
+// hands each widget a theme change as a style change.
 constexpr std::array WatchedEvents = {QEvent::Enter,       QEvent::MouseMove,     QEvent::Leave,
-                                      QEvent::StyleChange, QEvent::ThemeChange,   QEvent::PaletteChange,
-                                      QEvent::ApplicationPaletteChange};
+                                      QEvent::StyleChange, QEvent::PaletteChange, QEvent::ApplicationPaletteChange};
 
 int buttonCode(Qt::MouseButton button)
 {
@@ -301,7 +301,6 @@ void PelroButton::SubclassProc(QWidget& window, const QEvent& event)
         pointerLeft();
         return;
     case QEvent::StyleChange:
-    case QEvent::ThemeChange:
     case QEvent::PaletteChange:
     case QEvent::ApplicationPaletteChange:
         Refresh();
