@@ -86,6 +86,7 @@ void PartFile::Commit()
     // The new file must be on disk before it replaces the old one, or a crash could leave
     // neither.
     m_file->SyncData();
+    // No longer open from here on, whether or not the close succeeds.
     host::LockedFile file = std::move(*m_file);
     m_file.reset();
     file.Close();
