@@ -64,7 +64,7 @@ void AboutSurface::drawText(host::DeviceContext& dc, const QString& text, const 
 {
     dc.SetFont(m_font);
     dc.SetTextColor(m_textColor);
-    dc.DrawTextA(text, rect, format);
+    dc.DrawText(text, rect, format);
 }
 
 void AboutSurface::m_About_Paint()

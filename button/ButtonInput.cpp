@@ -4,13 +4,13 @@
 
 #include "WindowSubclass.h"
 
-#include "host/os/Capabilities.h"
 #include "host/os/RuntimeError.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <array>
 #include <utility>
 
 namespace button {
@@ -19,7 +19,12 @@ namespace {
 
 constexpr int LeftButton = 1, RightButton = 2, MiddleButton = 4;
 constexpr int SpaceKey = 32;
-constexpr int MessageAfter = 1;
+
+// What the button hears of its window, after the window's own handling: the pointer's
+// entry and exit, and changes of theme and system colours that call for a new face. Qt
+// hands each widget a theme change as a style change.
+constexpr std::array WatchedEvents = {QEvent::Enter,       QEvent::MouseMove,     QEvent::Leave,
+                                      QEvent::StyleChange, QEvent::PaletteChange, QEvent::ApplicationPaletteChange};
 
 int buttonCode(Qt::MouseButton button)
 {
@@ -248,26 +253,12 @@ void PelroButton::UserControl_Terminate() noexcept
     }
 }
 
-// Run mode only: without a leave-tracking function the pointer's exit could never be seen,
-// so the control then does without entry and exit altogether.
+// Run mode only: a form designer's button neither hovers nor raises entry and exit.
 void PelroButton::StartRunModeTracking()
 {
-    m_trackingAvailable = true;
-    m_trackWithUser32 = host::IsFunctionExported(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32"));
-    if (!m_trackWithUser32 && !host::IsFunctionExported(QStringLiteral("_TrackMouseEvent"), QStringLiteral("Comctl32")))
-        m_trackingAvailable = false;
-    if (!m_trackingAvailable)
-        return;
     SubclassStart(*this);
-    for (const std::uint32_t message : {WM_MOUSEMOVE, WM_MOUSELEAVE, WM_THEMECHANGED, WM_SYSCOLORCHANGE})
-        SubclassAddMessage(*this, message, MessageAfter);
-}
-
-void PelroButton::StartMouseTracking(QWidget& window)
-{
-    if (!m_trackingAvailable || !m_subclass || &m_subclass->Window() != &window)
-        return;
-    m_subclass->RequestLeaveNotice();
+    for (const QEvent::Type type : WatchedEvents)
+        SubclassWatch(*this, type);
 }
 
 void PelroButton::SubclassStart(QWidget& window)
@@ -275,21 +266,14 @@ void PelroButton::SubclassStart(QWidget& window)
     if (m_subclass && &m_subclass->Window() == &window)
         return;
     m_subclass = std::make_unique<WindowSubclass>(
-        window, [this](QWidget& w, std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-            bool handled = false;
-            std::intptr_t result = 0;
-            QWidget* hWnd = &w;
-            SubclassProc(false, handled, result, hWnd, message, wParam, lParam);
-        });
+        window, [this](QWidget& w, const QEvent& event) { SubclassProc(w, event); });
 }
 
-// Only messages handed on after the default handling are offered; the button needs no more.
-void PelroButton::SubclassAddMessage(QWidget& window, std::uint32_t message, int when)
+void PelroButton::SubclassWatch(QWidget& window, QEvent::Type type)
 {
     if (!m_subclass || &m_subclass->Window() != &window)
         throw host::RuntimeError(host::errors::SubscriptOutOfRange, "Subscript out of range");
-    if (when & MessageAfter)
-        m_subclass->AddMessage(message);
+    m_subclass->Watch(type);
 }
 
 void PelroButton::SubclassStop(QWidget& window)
@@ -304,33 +288,49 @@ void PelroButton::SubclassStopAll()
         SubclassStop(m_subclass->Window());
 }
 
-void PelroButton::SubclassProc(bool, bool&, std::intptr_t&, QWidget*& lng_hWnd, std::uint32_t& uMsg, std::intptr_t&,
-                               std::intptr_t&)
+void PelroButton::SubclassProc(QWidget& window, const QEvent& event)
 {
-    switch (uMsg) {
-    case WM_MOUSEMOVE:
-        if (m_fields.MouseInside)
-            return;
-        m_fields.MouseInside = true;
-        StartMouseTracking(*lng_hWnd);
-        m_fields.DrawState = paint::Hover;
-        Refresh();
-        emit MouseEnter();
-        CreateToolTip();
+    switch (event.type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        // A disabled window hears nothing of the pointer.
+        if (window.isEnabled())
+            pointerEntered();
         return;
-    case WM_MOUSELEAVE:
-        m_fields.MouseInside = false;
-        m_fields.DrawState = paint::Normal;
-        Refresh();
-        emit MouseLeave();
+    case QEvent::Leave:
+        pointerLeft();
         return;
-    case WM_THEMECHANGED:
-    case WM_SYSCOLORCHANGE:
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
         Refresh();
         return;
     default:
         return;
     }
+}
+
+// A move inside the window after its entry is no new entry.
+void PelroButton::pointerEntered()
+{
+    if (m_fields.MouseInside)
+        return;
+    m_fields.MouseInside = true;
+    m_fields.DrawState = paint::Hover;
+    Refresh();
+    emit MouseEnter();
+    CreateToolTip();
+}
+
+// One exit per entry: a leave the button never saw come in changes nothing.
+void PelroButton::pointerLeft()
+{
+    if (!m_fields.MouseInside)
+        return;
+    m_fields.MouseInside = false;
+    m_fields.DrawState = paint::Normal;
+    Refresh();
+    emit MouseLeave();
 }
 
 } // namespace button

@@ -3,6 +3,7 @@
 #include "button/paint/ButtonFace.h"
 #include "host/forms/PropertyBag.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -42,9 +43,8 @@ public:
     PelroButton(QWidget* parent, const QString& name, Ambient ambient);
     ~PelroButton() override;
 
-    // Called after the default handling of each subclassed message; never marks one handled.
-    void SubclassProc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, QWidget*& lng_hWnd,
-                      std::uint32_t& uMsg, std::intptr_t& wParam, std::intptr_t& lParam);
+    // Called after the window's own handling of each watched event.
+    void SubclassProc(QWidget& window, const QEvent& event);
     void About();
     // Repaints the whole face into the back buffer and schedules one copy to the screen.
     void Refresh();
@@ -114,7 +114,6 @@ public:
     const paint::Surface& Face() const { return m_surface; }
     const QRegion& WindowRegion() const { return m_windowRegion; }
     bool UserMode() const { return m_surface.userMode; }
-    bool TrackingAvailable() const { return m_trackingAvailable; }
     bool IsSubclassed() const { return m_subclass != nullptr; }
     // The tooltip window made at the last pointer entry; none before the first.
     host::ToolTipWindow* CurrentToolTip() const;
@@ -164,10 +163,11 @@ private:
     void announcePressedChange();
 
     void StartRunModeTracking();
-    void StartMouseTracking(QWidget& window);
+    void pointerEntered();
+    void pointerLeft();
     void ApplyWindowRegion();
     void SubclassStart(QWidget& window);
-    void SubclassAddMessage(QWidget& window, std::uint32_t message, int when);
+    void SubclassWatch(QWidget& window, QEvent::Type type);
     void SubclassStop(QWidget& window);
     void SubclassStopAll();
     void CreateToolTip();
@@ -182,8 +182,6 @@ private:
     paint::ButtonFields m_fields;
     paint::Surface m_surface;
     QRegion m_windowRegion;
-    bool m_trackingAvailable = false;
-    bool m_trackWithUser32 = false;
     bool m_faceCurrent = false;
     bool m_releaseEndsDoubleClick = false;
     bool m_spaceDown = false;   // a space press whose release is still to come

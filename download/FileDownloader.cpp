@@ -12,15 +12,10 @@
 #include "host/os/RuntimeError.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
-
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace download {
 
@@ -44,8 +39,7 @@ void createFolderIfMissing(const QString& folder)
     if (folder.isEmpty() || QFileInfo(folder).isDir())
         return;
     // One level only: a missing parent is the caller's mistake, not ours to repair.
-    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0)
-        throw host::RuntimeError(errno, std::strerror(errno));
+    host::CreateFolder(folder);
 }
 
 QString requestErrorText(const host::RuntimeError& error)

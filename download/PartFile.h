@@ -1,9 +1,11 @@
 #pragma once
 
+#include "host/os/FileSystem.h"
 #include "host/os/RuntimeError.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace download {
@@ -31,7 +33,7 @@ public:
     // by a program that was killed mid-download.
     static void RemoveAbandoned(const QString& destination) noexcept;
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_file.has_value(); }
     bool Committed() const { return m_committed; }
 
 private:
@@ -40,7 +42,7 @@ private:
 
     QString m_destination;
     QString m_partPath;
-    int m_fd = -1;
+    std::optional<host::LockedFile> m_file;
     std::vector<char> m_buffer;
     bool m_committed = false;
 };

@@ -101,7 +101,7 @@ void DrawCaption(Face& face)
     face.dc.SetTextColor(face.surface.foreColor);
     face.dc.SetFont(face.fields.Font);
     const Rect& r = face.fields.CaptionRect;
-    face.dc.DrawTextA(face.fields.Caption, {r.Left, r.Top, r.Right, r.Bottom}, unsigned(face.fields.CaptionFormat));
+    face.dc.DrawText(face.fields.Caption, {r.Left, r.Top, r.Right, r.Bottom}, unsigned(face.fields.CaptionFormat));
     face.surface.foreColor = previous;
 }
 

@@ -181,7 +181,7 @@ void DeviceContext::DrawEdge(const RECT& rect, unsigned edge, unsigned flags)
     }
 }
 
-int DeviceContext::DrawTextA(const QString& text, const RECT& rect, unsigned format)
+int DeviceContext::DrawText(const QString& text, const RECT& rect, unsigned format)
 {
     const QRect box = QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)).normalized();
     QPainter painter(&m_image);

@@ -139,7 +139,7 @@ public:
     // Text in the text colour with a transparent background; returns the height drawn.
     // A rectangle with bottom above top is taken as written: DT_VCENTER centres on the
     // midpoint and the clip is the rectangle put the right way round.
-    int DrawTextA(const QString& text, const RECT& rect, unsigned format);
+    int DrawText(const QString& text, const RECT& rect, unsigned format);
 
     // A picture stretched to width x height at (x, y), blended over what is there.
     void PaintPicture(const QImage& picture, int x, int y, int width, int height);

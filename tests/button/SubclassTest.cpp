@@ -32,29 +32,31 @@ void send(QWidget& w, QEvent::Type type)
     QApplication::sendEvent(&w, &event);
 }
 
+QString after(QEvent::Type type) { return QStringLiteral("after %1").arg(int(type)); }
+
 } // namespace
 
-TEST(WindowSubclass, HandsChosenMessagesOnAfterTheWindowsOwnHandling)
+TEST(WindowSubclass, HandsWatchedEventsOnOnceAfterTheWindowsOwnHandling)
 {
     QStringList log;
     Window window;
     window.log = &log;
-    auto subclass = std::make_unique<WindowSubclass>(window, [&](QWidget&, std::uint32_t message, std::intptr_t,
-                                                                  std::intptr_t) {
-        log << QStringLiteral("after 0x%1").arg(message, 0, 16);
-    });
+    auto subclass = std::make_unique<WindowSubclass>(
+        window, [&](QWidget& w, const QEvent& event) {
+            EXPECT_EQ(&w, &window);
+            log << after(event.type());
+        });
     EXPECT_TRUE(window.hasMouseTracking());
-    subclass->AddMessage(button::WM_THEMECHANGED);
-    subclass->AddMessage(button::WM_THEMECHANGED);
-    subclass->AddMessage(button::WM_MOUSELEAVE);
+    subclass->Watch(QEvent::StyleChange);
+    subclass->Watch(QEvent::StyleChange);
+    subclass->Watch(QEvent::Leave);
 
     send(window, QEvent::StyleChange);
     send(window, QEvent::Leave);
-    subclass->RequestLeaveNotice();
-    send(window, QEvent::Leave);
     send(window, QEvent::PaletteChange);
-    EXPECT_EQ(log, QStringList({"window style", "after 0x31a", "window leave", "window leave", "after 0x2a3"}))
-        << "once per message however often added; a leave only when asked for; unlisted messages not at all";
+    EXPECT_EQ(log, QStringList({"window style", after(QEvent::StyleChange), "window leave", after(QEvent::Leave)}))
+        << "the window handles each event once, then the callback hears it once however often it was "
+           "watched; unwatched events not at all";
 
     subclass.reset();
     log.clear();

@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -55,6 +61,91 @@ TEST(FileSystem, BothSeparatorsReachTheFile)
     EXPECT_TRUE(host::FindNormalFile(dir.path() + QStringLiteral("\\kelsor.dll")));
     EXPECT_TRUE(host::FindNormalFile(dir.path() + QStringLiteral("/kelsor.dll")));
     EXPECT_FALSE(host::FindNormalFile(dir.path()));
+}
+
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+// The replacement of a file: a new file under a free name, locked while it is written, then
+// renamed over the old one.
+TEST(FileSystem, LockedFileIsCreatedOnlyUnderAFreeNameAndKeptFromCleanUpWhileOpen)
+{
+    QTemporaryDir dir;
+    const QString taken = dir.filePath(QStringLiteral("taken"));
+    QFile existing(taken);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old");
+    existing.close();
+    EXPECT_FALSE(host::LockedFile::CreateNew(taken).has_value());
+    EXPECT_EQ(contentOf(taken), QByteArray("old")) << "a taken name is left as it was";
+
+    const QString part = dir.filePath(QStringLiteral("part"));
+    std::optional<host::LockedFile> created = host::LockedFile::CreateNew(part);
+    ASSERT_TRUE(created.has_value());
+    host::LockedFile file = std::move(*created);
+    created.reset(); // the moved-from file must not close the one that was moved
+    file.Write("new body", 8);
+    file.SyncData();
+    host::RemoveIfUnlocked(part);
+    EXPECT_TRUE(QFile::exists(part)) << "a file still being written is not abandoned";
+
+    file.Close();
+    EXPECT_EQ(contentOf(part), QByteArray("new body"));
+    try {
+        file.Write("x", 1);
+        ADD_FAILURE() << "a closed file took a write";
+    } catch (const host::RuntimeError& error) {
+        EXPECT_EQ(error.Number(), EBADF);
+    }
+    host::RemoveIfUnlocked(part);
+    EXPECT_FALSE(QFile::exists(part)) << "a file nobody holds is abandoned";
+}
+
+TEST(FileSystem, RenameOverReplacesTheFileAndFailuresCarryTheSystemsNumberAndText)
+{
+    QTemporaryDir dir;
+    const QString from = dir.filePath(QStringLiteral("new")), to = dir.filePath(QStringLiteral("old"));
+    for (const auto& [path, text] : {std::pair{from, "new"}, std::pair{to, "old"}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const host::PathStatus status = host::StatusOf(to);
+    EXPECT_TRUE(status.exists);
+    EXPECT_FALSE(status.isFolder);
+    EXPECT_EQ(status.permissions, 0640u);
+    EXPECT_TRUE(host::StatusOf(dir.path()).isFolder);
+    EXPECT_FALSE(host::StatusOf(dir.filePath(QStringLiteral("absent"))).exists);
+
+    host::RenameOver(from, to);
+    EXPECT_EQ(contentOf(to), QByteArray("new"));
+    EXPECT_FALSE(QFile::exists(from));
+
+    const auto failureOf = [](auto&& step) -> std::pair<int, std::string> {
+        try {
+            step();
+        } catch (const host::RuntimeError& error) {
+            return {error.Number(), error.Description()};
+        }
+        return {0, "no failure"};
+    };
+    EXPECT_EQ(failureOf([&] { host::RenameOver(from, to); }), (std::pair<int, std::string>{ENOENT, "No such file or directory"}));
+    EXPECT_EQ(contentOf(to), QByteArray("new")) << "a failed rename leaves the target alone";
+
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    host::CreateFolder(folder);
+    EXPECT_TRUE(QDir(folder).exists());
+    EXPECT_EQ(failureOf([&] { host::CreateFolder(folder); }).first, EEXIST);
+    EXPECT_EQ(failureOf([&] { host::CreateFolder(dir.filePath(QStringLiteral("missing/child"))); }).first, ENOENT)
+        << "one level only";
 }
 
 TEST(MediaPlayer, AddressesWithoutSchemeArePathsFromTheProgramFolder)

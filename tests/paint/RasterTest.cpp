@@ -193,13 +193,13 @@ protected:
 
 TEST_F(TextTest, SingleLineTextIsPlacedByTheAlignmentFlags)
 {
-    dc.DrawTextA(QStringLiteral("MW"), {10, 10, 190, 50}, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("MW"), {10, 10, 190, 50}, DT_LEFT | DT_TOP | DT_SINGLELINE);
     const QRect leftTop = Ink();
     image.fill(Qt::white);
-    dc.DrawTextA(QStringLiteral("MW"), {10, 10, 190, 50}, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("MW"), {10, 10, 190, 50}, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
     const QRect rightBottom = Ink();
     image.fill(Qt::white);
-    dc.DrawTextA(QStringLiteral("MW"), {10, 10, 190, 50}, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("MW"), {10, 10, 190, 50}, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     const QRect centred = Ink();
 
     ASSERT_FALSE(leftTop.isEmpty());
@@ -213,7 +213,7 @@ TEST_F(TextTest, SingleLineTextIsPlacedByTheAlignmentFlags)
 
 TEST_F(TextTest, TextIsClippedToItsRectangleAndDrawnInTheTextColour)
 {
-    dc.DrawTextA(QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMM"), {20, 10, 60, 50}, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMM"), {20, 10, 60, 50}, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     const QRect ink = Ink();
     EXPECT_GE(ink.left(), 20);
     EXPECT_LE(ink.right(), 59);
@@ -225,7 +225,7 @@ TEST_F(TextTest, TextIsClippedToItsRectangleAndDrawnInTheTextColour)
 
 TEST_F(TextTest, AnUpsideDownRectangleCentresOnItsMidpoint)
 {
-    dc.DrawTextA(QStringLiteral("Version"), {20, 50, 180, 10}, DT_SINGLELINE | DT_VCENTER);
+    dc.DrawText(QStringLiteral("Version"), {20, 50, 180, 10}, DT_SINGLELINE | DT_VCENTER);
     const QRect ink = Ink();
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_NEAR(ink.center().y(), 30, 3);
@@ -233,13 +233,13 @@ TEST_F(TextTest, AnUpsideDownRectangleCentresOnItsMidpoint)
 
 TEST_F(TextTest, AmpersandsAreMnemonicPrefixes)
 {
-    dc.DrawTextA(QStringLiteral("&&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("&&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
     const int oneAmpersand = Ink().width();
     image.fill(Qt::white);
-    dc.DrawTextA(QStringLiteral("&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
     EXPECT_TRUE(Ink().isEmpty());
     image.fill(Qt::white);
-    dc.DrawTextA(QStringLiteral("&&&&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
+    dc.DrawText(QStringLiteral("&&&&"), {0, 0, 200, 60}, DT_LEFT | DT_SINGLELINE);
     EXPECT_GT(Ink().width(), oneAmpersand);
 }
 
