@@ -91,5 +91,8 @@ template <typename... Lambdas>
 struct Overloaded : Lambdas... {
     using Lambdas::operator()...;
 };
+// clang 14 does not deduce an aggregate's arguments by itself.
+template <typename... Lambdas>
+Overloaded(Lambdas...) -> Overloaded<Lambdas...>;
 
 } // namespace button
