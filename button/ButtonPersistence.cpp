@@ -7,6 +7,8 @@
 #include "host/Fonts.h"
 #include "host/SystemColors.h"
 
+#include <utility>
+
 namespace button {
 
 namespace {

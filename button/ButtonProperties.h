@@ -32,7 +32,7 @@ struct Property {
     const char* name;
     const char* key; // spelled as stored data has always spelled it
     Field field;
-    std::int32_t storedDefault; // for colours, the system colour's index; unused for text and pictures
+    std::int32_t storedDefault; // for colours, the system colour's index; unused for texts, picture and font
     Redraw redraw;
     Saved saved = Saved::UnlessDefault;
 };
