@@ -1,6 +1,7 @@
 #include "PelroButton.h"
 
 #include "AboutSurface.h"
+#include "ButtonProperties.h"
 #include "ButtonAccessible.h"
 #include "WindowSubclass.h"
 
@@ -121,51 +122,35 @@ void PelroButton::repaintFace()
     m_faceCurrent = true;
 }
 
-void PelroButton::notify(const QString& name) { emit PropertyChanged(name); }
+void PelroButton::notify(const char* name) { emit PropertyChanged(QLatin1String(name)); }
 
-// Properties that change the layout or the outline: rectangles, outline and face anew,
-// then the paint handler's repaint.
-void PelroButton::reshape(const QString& name)
+template <auto Member, typename T>
+void PelroButton::assign(const T& value)
 {
-    notify(name);
-    UserControl_Resize();
-    UserControl_Paint();
+    constexpr const Property& property = PropertyOf<Member>();
+    static_assert(property.redraw != Redraw::OwnSetter);
+    m_fields.*Member = value;
+    notify(property.name);
+    if constexpr (property.redraw == Redraw::Layout) {
+        UserControl_Resize();
+        UserControl_Paint();
+    } else {
+        Refresh();
+    }
 }
 
-void PelroButton::restyle(const QString& name)
-{
-    notify(name);
-    Refresh();
-}
-
-void PelroButton::setStyle(std::int32_t NewStyle)
-{
-    m_fields.Style = NewStyle;
-    reshape(QStringLiteral("Style"));
-}
+void PelroButton::setStyle(std::int32_t NewStyle) { assign<&ButtonFields::Style>(NewStyle); }
 
 void PelroButton::setCaption(const QString& NewCaption)
 {
     const bool renamed = NewCaption != m_fields.Caption;
-    m_fields.Caption = NewCaption;
-    notify(QStringLiteral("Caption"));
-    UserControl_Resize();
-    Refresh();
+    assign<&ButtonFields::Caption>(NewCaption);
     if (renamed)
         announce(*this, QAccessible::NameChanged);
 }
 
-void PelroButton::setIcon(const std::optional<QImage>& NewIcon)
-{
-    m_fields.Icon = NewIcon;
-    reshape(QStringLiteral("Icon"));
-}
-
-void PelroButton::setIconAlign(std::int32_t NewIconAlign)
-{
-    m_fields.IconAlign = NewIconAlign;
-    reshape(QStringLiteral("IconAlign"));
-}
+void PelroButton::setIcon(const std::optional<QImage>& NewIcon) { assign<&ButtonFields::Icon>(NewIcon); }
+void PelroButton::setIconAlign(std::int32_t NewIconAlign) { assign<&ButtonFields::IconAlign>(NewIconAlign); }
 
 std::int16_t PelroButton::IconSize() const
 {
@@ -175,30 +160,16 @@ std::int16_t PelroButton::IconSize() const
     return std::int16_t(m_fields.IconSize);
 }
 
-void PelroButton::setIconSize(std::int16_t NewIconSize)
-{
-    m_fields.IconSize = NewIconSize;
-    reshape(QStringLiteral("IconSize"));
-}
-
-void PelroButton::setCaptionAlign(std::int32_t NewCaptionAlign)
-{
-    m_fields.CaptionAlign = NewCaptionAlign;
-    reshape(QStringLiteral("CaptionAlign"));
-}
-
-void PelroButton::setNonThemeStyle(std::int32_t NewNonThemeStyle)
-{
-    m_fields.NonThemeStyle = NewNonThemeStyle;
-    reshape(QStringLiteral("NonThemeStyle"));
-}
+void PelroButton::setIconSize(std::int16_t NewIconSize) { assign<&ButtonFields::IconSize>(NewIconSize); }
+void PelroButton::setCaptionAlign(std::int32_t NewAlign) { assign<&ButtonFields::CaptionAlign>(NewAlign); }
+void PelroButton::setNonThemeStyle(std::int32_t NewStyle) { assign<&ButtonFields::NonThemeStyle>(NewStyle); }
 
 void PelroButton::setEnabled(bool bEnabled)
 {
     m_fields.DrawState = paint::Normal;
     m_fields.Enabled = bEnabled;
     Refresh();
-    notify(QStringLiteral("Enabled"));
+    notify(PropertyOf<&ButtonFields::Enabled>().name);
     // A disabled window gets no mouse or keyboard input.
     const bool changes = bEnabled != isEnabled();
     QWidget::setEnabled(bEnabled);
@@ -206,101 +177,42 @@ void PelroButton::setEnabled(bool bEnabled)
         announceState(*this, [](QAccessible::State& s) { s.disabled = true; });
 }
 
-void PelroButton::setShowFocus(bool bShowFocus)
-{
-    m_fields.ShowFocus = bShowFocus;
-    restyle(QStringLiteral("ShowFocus"));
-}
-
-void PelroButton::setUseCustomColors(bool bUseCustomColors)
-{
-    m_fields.UseCustomColors = bUseCustomColors;
-    restyle(QStringLiteral("UseCustomColors"));
-}
-
-void PelroButton::setBackColor(std::uint32_t lBackColor)
-{
-    m_fields.BackColor = lBackColor;
-    restyle(QStringLiteral("BackColor"));
-}
-
-void PelroButton::setHighlightColor(std::uint32_t lHighlightColor)
-{
-    m_fields.HighlightColor = lHighlightColor;
-    restyle(QStringLiteral("HighlightColor"));
-}
-
-void PelroButton::setFontColor(std::uint32_t lFontColor)
-{
-    m_fields.FontColor = lFontColor;
-    restyle(QStringLiteral("FontColor"));
-}
-
-void PelroButton::setFontHighlightColor(std::uint32_t lFontHighlightColor)
-{
-    m_fields.FontHighlightColor = lFontHighlightColor;
-    restyle(QStringLiteral("FontHighlightColor"));
-}
+void PelroButton::setShowFocus(bool bShowFocus) { assign<&ButtonFields::ShowFocus>(bShowFocus); }
+void PelroButton::setUseCustomColors(bool bUse) { assign<&ButtonFields::UseCustomColors>(bUse); }
+void PelroButton::setBackColor(std::uint32_t lColor) { assign<&ButtonFields::BackColor>(lColor); }
+void PelroButton::setHighlightColor(std::uint32_t lColor) { assign<&ButtonFields::HighlightColor>(lColor); }
+void PelroButton::setFontColor(std::uint32_t lColor) { assign<&ButtonFields::FontColor>(lColor); }
+void PelroButton::setFontHighlightColor(std::uint32_t lColor) { assign<&ButtonFields::FontHighlightColor>(lColor); }
 
 // The tooltip properties take effect when the tooltip is next made, at pointer entry.
 void PelroButton::setToolTip(const QString& sToolTipText)
 {
     const bool changed = sToolTipText != m_fields.ToolTip;
-    m_fields.ToolTip = sToolTipText;
-    restyle(QStringLiteral("ToolTipText"));
+    assign<&ButtonFields::ToolTip>(sToolTipText);
     if (changed)
         announce(*this, QAccessible::DescriptionChanged);
 }
 
-void PelroButton::setToolTipTitle(const QString& sTooltipTitle)
-{
-    m_fields.ToolTipTitle = sTooltipTitle;
-    restyle(QStringLiteral("TooltipTitle"));
-}
-
-void PelroButton::setToolTipIcon(std::int32_t lTooltipIcon)
-{
-    m_fields.ToolTipIcon = lTooltipIcon;
-    restyle(QStringLiteral("TooltipIcon"));
-}
-
-void PelroButton::setToolTipType(std::int32_t lToolTipType)
-{
-    m_fields.ToolTipType = lToolTipType;
-    restyle(QStringLiteral("ToolTipType"));
-}
-
-void PelroButton::setToolTipBackColor(std::uint32_t lToolTipBackColor)
-{
-    m_fields.ToolTipBackColor = lToolTipBackColor;
-    restyle(QStringLiteral("ToolTipBackColor"));
-}
-
-void PelroButton::setToolTipForeColor(std::uint32_t lToolTipForeColor)
-{
-    m_fields.ToolTipForeColor = lToolTipForeColor;
-    restyle(QStringLiteral("ToolTipForeColor"));
-}
+void PelroButton::setToolTipTitle(const QString& sTitle) { assign<&ButtonFields::ToolTipTitle>(sTitle); }
+void PelroButton::setToolTipIcon(std::int32_t lIcon) { assign<&ButtonFields::ToolTipIcon>(lIcon); }
+void PelroButton::setToolTipType(std::int32_t lType) { assign<&ButtonFields::ToolTipType>(lType); }
+void PelroButton::setToolTipBackColor(std::uint32_t lColor) { assign<&ButtonFields::ToolTipBackColor>(lColor); }
+void PelroButton::setToolTipForeColor(std::uint32_t lColor) { assign<&ButtonFields::ToolTipForeColor>(lColor); }
 
 void PelroButton::setFont(const QFont& newFont)
 {
     m_fields.Font = newFont;
     QWidget::setFont(newFont);
     Refresh();
-    notify(QStringLiteral("Font"));
+    notify(PropertyOf<&ButtonFields::Font>().name);
 }
 
-void PelroButton::setButtonType(std::int32_t newType)
-{
-    m_fields.ButtonType = newType;
-    restyle(QStringLiteral("ButtonType"));
-}
+void PelroButton::setButtonType(std::int32_t newType) { assign<&ButtonFields::ButtonType>(newType); }
 
 void PelroButton::setValue(bool newValue)
 {
     const bool flips = newValue != m_fields.Value;
-    m_fields.Value = newValue;
-    restyle(QStringLiteral("Value"));
+    assign<&ButtonFields::Value>(newValue);
     if (flips && m_fields.ButtonType == 1)
         announcePressedChange();
 }

@@ -172,10 +172,10 @@ private:
     void SubclassStopAll();
     void CreateToolTip();
 
-    // Setter tails shared by several properties.
-    void notify(const QString& name);
-    void reshape(const QString& name);
-    void restyle(const QString& name);
+    // Sets a field, tells the host and redraws as the property table says.
+    template <auto Member, typename T>
+    void assign(const T& value);
+    void notify(const char* name);
     void repaintFace();
     bool isOverControl(QPointF position) const;
 

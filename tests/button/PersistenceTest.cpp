@@ -63,6 +63,22 @@ TEST_F(ButtonTest, EmptyStoreLoadsTheStoredDefaults)
     EXPECT_EQ(b.ToolTipForeColor(), host::GetSysColor(24));
 }
 
+TEST_F(ButtonTest, EmptyStoreSavesOnlyTheKeysAlwaysWritten)
+{
+    PelroButton& b = Load({});
+    EXPECT_EQ(b.IconAlign(), 0);
+    EXPECT_EQ(b.CaptionAlign(), 0);
+    EXPECT_FALSE(b.ShowFocus());
+    EXPECT_FALSE(b.UseCustomColors());
+    EXPECT_EQ(b.ToolTip(), QString());
+    EXPECT_EQ(b.ToolTipTitle(), QString());
+    EXPECT_EQ(b.ToolTipIcon(), 0);
+    EXPECT_EQ(b.ButtonType(), 0);
+    EXPECT_FALSE(b.Value());
+    // Every other value read as its default is left out again.
+    EXPECT_EQ(keysOf(saved(b)), QStringList({"Tooltiptitle", "ToolTipIcon", "ToolTipType", "Font"}));
+}
+
 TEST_F(ButtonTest, CaptionsAndAlignmentsAtTheirDefaultsAreLeftOut)
 {
     PelroButton& b = Load(Store({{"Caption", "Stop"}, {"IconAlign", "1"}}));

@@ -47,6 +47,23 @@ TEST_F(ButtonTest, EverySetterNotifiesTheHostUnderTheStoredName)
     EXPECT_EQ(clicks.count(), 0) << "setting Value raises no Click";
 }
 
+// The host hears of a change before it is redrawn, but of Enabled only once the face shows it.
+TEST_F(ButtonTest, HostIsToldBeforeTheRedrawExceptOfEnabled)
+{
+    PelroButton& b = Load(Store({{"ButtonType", "1"}}));
+    std::vector<std::pair<QString, std::int32_t>> seen; // the draw state, or the text format for an alignment
+    QObject::connect(&b, &PelroButton::PropertyChanged, [&](const QString& name) {
+        seen.emplace_back(name, name == "CaptionAlign" ? b.Fields().CaptionFormat : b.Fields().DrawState);
+    });
+    b.setValue(true);
+    b.setCaptionAlign(3);
+    b.setEnabled(false);
+    const std::vector<std::pair<QString, std::int32_t>> expected = {
+        {"Value", paint::Normal}, {"CaptionAlign", 37}, {"Enabled", paint::Disabled}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(b.Fields().CaptionFormat, 33);
+}
+
 TEST_F(ButtonTest, TooltipColourReadsBackAndChangesNothingElse)
 {
     PelroButton& b = Load(Store({{"Caption", "x"}}));
