@@ -36,10 +36,10 @@ void PelroButton::InitProperties()
     m_fields.UseCustomColors = false;
     m_fields.CaptionFormat = CenterWordBreak;
     m_fields.Enabled = true;
-    m_fields.BackColor = translated(0x80000000u + colour::ButtonFace);
-    m_fields.HighlightColor = translated(0x80000000u + colour::Highlight);
-    m_fields.FontColor = translated(0x80000000u + colour::ButtonText);
-    m_fields.FontHighlightColor = translated(0x80000000u + colour::ButtonText);
+    m_fields.BackColor = translated(0x80000000u + host::COLOR_BTNFACE);
+    m_fields.HighlightColor = translated(0x80000000u + host::COLOR_HIGHLIGHT);
+    m_fields.FontColor = translated(0x80000000u + host::COLOR_BTNTEXT);
+    m_fields.FontHighlightColor = translated(0x80000000u + host::COLOR_BTNTEXT);
 }
 
 void PelroButton::ReadProperties(const host::PropertyBag& store)

@@ -5,6 +5,7 @@
 // stored data all follow it, so a name or a default is spelled once.
 
 #include "button/paint/ButtonFace.h"
+#include "host/gfx/Raster.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,14 +38,6 @@ struct Property {
     Saved saved = Saved::UnlessDefault;
 };
 
-namespace colour {
-constexpr std::int32_t Highlight = 13;
-constexpr std::int32_t ButtonFace = 15;
-constexpr std::int32_t ButtonText = 18;
-constexpr std::int32_t InfoText = 23;
-constexpr std::int32_t InfoBack = 24;
-} // namespace colour
-
 // In the order they are stored.
 inline constexpr Property Properties[] = {
     {"Icon", "Icon", &ButtonFields::Icon, 0, Redraw::Layout},
@@ -57,10 +50,10 @@ inline constexpr Property Properties[] = {
     {"Enabled", "Enabled", &ButtonFields::Enabled, true, Redraw::OwnSetter},
     {"ShowFocus", "ShowFocus", &ButtonFields::ShowFocus, false, Redraw::Face},
     {"UseCustomColors", "USeCustomColors", &ButtonFields::UseCustomColors, false, Redraw::Face},
-    {"BackColor", "BackColor", &ButtonFields::BackColor, colour::ButtonFace, Redraw::Face},
-    {"HighlightColor", "HighlightColor", &ButtonFields::HighlightColor, colour::Highlight, Redraw::Face},
-    {"FontColor", "FontColor", &ButtonFields::FontColor, colour::ButtonText, Redraw::Face},
-    {"FontHighlightColor", "FontHighlightColor", &ButtonFields::FontHighlightColor, colour::ButtonText,
+    {"BackColor", "BackColor", &ButtonFields::BackColor, host::COLOR_BTNFACE, Redraw::Face},
+    {"HighlightColor", "HighlightColor", &ButtonFields::HighlightColor, host::COLOR_HIGHLIGHT, Redraw::Face},
+    {"FontColor", "FontColor", &ButtonFields::FontColor, host::COLOR_BTNTEXT, Redraw::Face},
+    {"FontHighlightColor", "FontHighlightColor", &ButtonFields::FontHighlightColor, host::COLOR_BTNTEXT,
      Redraw::Face},
     // Its default is the host's own tooltip text (see ReadProperties).
     {"ToolTipText", "ToolTipText", &ButtonFields::ToolTip, 0, Redraw::Face},
@@ -69,8 +62,8 @@ inline constexpr Property Properties[] = {
     {"ToolTipType", "ToolTipType", &ButtonFields::ToolTipType, 1, Redraw::Face, Saved::Always},
     // The tooltip defaults are crossed (text colour for the background and back), as the
     // stored format has always had them.
-    {"ToolTipBackColor", "ttBackColor", &ButtonFields::ToolTipBackColor, colour::InfoText, Redraw::Face},
-    {"ToolTipForeColor", "ttForeColor", &ButtonFields::ToolTipForeColor, colour::InfoBack, Redraw::Face},
+    {"ToolTipBackColor", "ttBackColor", &ButtonFields::ToolTipBackColor, host::COLOR_INFOTEXT, Redraw::Face},
+    {"ToolTipForeColor", "ttForeColor", &ButtonFields::ToolTipForeColor, host::COLOR_INFOBK, Redraw::Face},
     {"Font", "Font", &ButtonFields::Font, 0, Redraw::OwnSetter, Saved::Always},
     {"ButtonType", "ButtonType", &ButtonFields::ButtonType, 0, Redraw::Face},
     {"Value", "Value", &ButtonFields::Value, false, Redraw::Face},

@@ -24,9 +24,6 @@ inline constexpr int TTI_INFO = 1;
 inline constexpr int TTI_WARNING = 2;
 inline constexpr int TTI_ERROR = 3;
 
-inline constexpr int COLOR_INFOTEXT = 23;
-inline constexpr int COLOR_INFOBK = 24;
-
 // Everything the window has been told since it was made, for tests to read without a display.
 struct ToolTipSettings {
     unsigned style = 0;

@@ -41,6 +41,8 @@ inline constexpr int COLOR_BTNTEXT = 18;
 inline constexpr int COLOR_BTNHIGHLIGHT = 20;
 inline constexpr int COLOR_3DDKSHADOW = 21;
 inline constexpr int COLOR_3DLIGHT = 22;
+inline constexpr int COLOR_INFOTEXT = 23;
+inline constexpr int COLOR_INFOBK = 24;
 
 inline constexpr unsigned BDR_RAISEDOUTER = 0x1;
 inline constexpr unsigned BDR_SUNKENOUTER = 0x2;
