@@ -28,11 +28,11 @@ QByteArrayView urlField(QByteArrayView afterFirstSeparator)
 
 } // namespace
 
-std::optional<Catalogue> ReadCatalogue(const QString& path)
+std::optional<CatalogueEntries> ReadCatalogue(const QString& path)
 {
     if (!host::FindNormalFile(path))
         return std::nullopt;
-    Catalogue catalogue;
+    CatalogueEntries catalogue;
     host::LineInput input(host::NativePath(path));
     QByteArray line;
     while (input.ReadLine(line)) {
@@ -42,10 +42,10 @@ std::optional<Catalogue> ReadCatalogue(const QString& path)
         const QByteArrayView title = separator < 0 ? QByteArrayView(line) : QByteArrayView(line).first(separator);
         if (title.isEmpty())
             continue;
+        CatalogueEntry& entry = catalogue.emplace_back();
+        entry.title = host::DecodeAnsi(title);
         if (separator >= 0)
-            catalogue.urls.back() = host::DecodeAnsi(urlField(QByteArrayView(line).sliced(separator + Separator.size())));
-        catalogue.urls.append(QString());
-        catalogue.titles.append(host::DecodeAnsi(title));
+            entry.address = host::DecodeAnsi(urlField(QByteArrayView(line).sliced(separator + Separator.size())));
     }
     return catalogue;
 }
