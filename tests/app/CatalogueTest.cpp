@@ -59,6 +59,22 @@ TEST_F(CatalogueTest, RecordFormsFollowTheTable)
                           {"Last", "http://a/4"}}));
 }
 
+TEST_F(CatalogueTest, TheSeparatorIsFoundAmongOtherEqualsSigns)
+{
+    const Entries c = Read("a===>b\n"
+                           "x=y==>http://h/?q=1&r==2\n"
+                           "=> not one ==\n"
+                           "ends on ==\n"
+                           "T==>u==\n"
+                           "V==>w=>==>x\n");
+    EXPECT_EQ(c, (Entries{{"a=", "b"},
+                          {"x=y", "http://h/?q=1&r==2"},
+                          {"=> not one ==", ""},
+                          {"ends on ==", ""},
+                          {"T", "u=="},
+                          {"V", "w=>"}}));
+}
+
 TEST_F(CatalogueTest, EveryLineEndEndsARecord)
 {
     const Entries c = Read("A==>1\r\nB==>2\rC==>3\nD==>4\n\rE==>5\r\n");
