@@ -106,9 +106,40 @@ void BM_FirstPaintOfFilledList(benchmark::State& state)
     }
 }
 
+// A typed letter that no title holds: the search reads every row twice (starts, then words).
+void BM_TypeAheadMissInFilledList(benchmark::State& state)
+{
+    const app::CatalogueEntries entries = *app::ReadCatalogue(g_path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CatalogueList shown;
+        shown.model.SetEntries(app::CatalogueEntries(entries));
+        state.ResumeTiming();
+        shown.list.keyboardSearch(QStringLiteral("q"));
+        benchmark::DoNotOptimize(shown.list.ListIndex());
+        state.PauseTiming();
+        if (shown.list.ListIndex() != -1)
+            qFatal("a title holds the letter the search should miss");
+        state.ResumeTiming();
+    }
+}
+
+// The same search over a plain title list, as the list box made it before it read a model.
+void BM_TypeAheadMissInTitleList(benchmark::State& state)
+{
+    const app::CatalogueEntries entries = *app::ReadCatalogue(g_path);
+    QStringList titles;
+    for (const app::CatalogueEntry& entry : entries)
+        titles.append(entry.title);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(host::ListBox::FindTyped(titles, QStringLiteral("q"), 0));
+}
+
 BENCHMARK(BM_PlainLineCount)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FillListFromSplitTitles)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ParseAndFillList)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TypeAheadMissInTitleList)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TypeAheadMissInFilledList)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FirstPaintOfFilledList)->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
