@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 
 namespace app {
 
@@ -19,33 +20,50 @@ bool isBlank(QByteArrayView line)
     return std::all_of(line.begin(), line.end(), [](char c) { return c == ' '; });
 }
 
+// Where the first separator starts, -1 if none. A library search for its first character
+// is much quicker than a general substring search on every line of a long catalogue.
+qsizetype findSeparator(QByteArrayView text)
+{
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* at = begin; end - at >= Separator.size();) {
+        const auto* equals = static_cast<const char*>(std::memchr(at, '=', size_t(end - at)));
+        if (!equals || end - equals < Separator.size())
+            return -1;
+        if (QByteArrayView(equals, Separator.size()) == Separator)
+            return equals - begin;
+        at = equals + 1;
+    }
+    return -1;
+}
+
 // The text between the first separator and the next one, or to the end of the line.
 QByteArrayView urlField(QByteArrayView afterFirstSeparator)
 {
-    const qsizetype next = afterFirstSeparator.indexOf(Separator);
+    const qsizetype next = findSeparator(afterFirstSeparator);
     return next < 0 ? afterFirstSeparator : afterFirstSeparator.first(next);
 }
 
 } // namespace
 
-std::optional<Catalogue> ReadCatalogue(const QString& path)
+std::optional<CatalogueEntries> ReadCatalogue(const QString& path)
 {
     if (!host::FindNormalFile(path))
         return std::nullopt;
-    Catalogue catalogue;
+    CatalogueEntries catalogue;
     host::LineInput input(host::NativePath(path));
-    QByteArray line;
+    QByteArrayView line;
     while (input.ReadLine(line)) {
         if (isBlank(line))
             continue;
-        const qsizetype separator = line.indexOf(Separator);
-        const QByteArrayView title = separator < 0 ? QByteArrayView(line) : QByteArrayView(line).first(separator);
+        const qsizetype separator = findSeparator(line);
+        const QByteArrayView title = separator < 0 ? line : line.first(separator);
         if (title.isEmpty())
             continue;
+        CatalogueEntry& entry = catalogue.emplace_back();
+        entry.title = host::DecodeAnsi(title);
         if (separator >= 0)
-            catalogue.urls.back() = host::DecodeAnsi(urlField(QByteArrayView(line).sliced(separator + Separator.size())));
-        catalogue.urls.append(QString());
-        catalogue.titles.append(host::DecodeAnsi(title));
+            entry.address = host::DecodeAnsi(urlField(line.sliced(separator + Separator.size())));
     }
     return catalogue;
 }

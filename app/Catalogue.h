@@ -4,20 +4,25 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace app {
 
-// The catalogue in memory: titles in file order and, index for index, their media
-// addresses. urls always holds one element more than titles; the last one is empty.
-struct Catalogue {
-    QStringList titles;
-    QStringList urls{QString()};
+// One record of the catalogue: what the list shows and what the player opens (empty when
+// the record names no address).
+struct CatalogueEntry {
+    QString title;
+    QString address;
+
+    friend bool operator==(const CatalogueEntry&, const CatalogueEntry&) = default;
 };
 
-// Reads a catalogue file: one "title==>URL" record per line. Returns nothing when there
-// is no such normal file (the list must then stay as it is). A file that cannot be
-// opened or read to its end yields the records read so far.
-std::optional<Catalogue> ReadCatalogue(const QString& path);
+using CatalogueEntries = std::vector<CatalogueEntry>;
+
+// Reads a catalogue file: one "title==>URL" record per line, in file order. Returns
+// nothing when there is no such normal file (the list must then stay as it is). A file
+// that cannot be opened or read to its end yields the records read so far.
+std::optional<CatalogueEntries> ReadCatalogue(const QString& path);
 
 // Where an update writes the catalogue: the program folder where this user may write it
 // (a per-user or portable install), else the user's own data folder (a system-wide one).

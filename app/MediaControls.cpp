@@ -118,11 +118,11 @@ void MediaControls::TrackAddress()
         return;
     m_address = address;
     // The selected title, unless the selection moved on since: then the first with that address.
+    const CatalogueModel& catalogue = m_main.Catalogue();
     int number = m_main.rLista->ListIndex();
-    if (number < 0 || number >= m_main.CatalogueUrls.size() || m_main.CatalogueUrls[number] != address)
-        number = int(m_main.CatalogueUrls.indexOf(address));
-    m_track = mpris::Track{number, number >= 0 ? m_main.rLista->List(number) : QString(),
-                           host::MediaPlayer::ResolveAddress(address, host::AppPath())};
+    if (!catalogue.Contains(number) || catalogue.Address(number) != address)
+        number = catalogue.RowOfAddress(address);
+    m_track = mpris::Track{number, catalogue.Title(number), host::MediaPlayer::ResolveAddress(address, host::AppPath())};
 }
 
 } // namespace app

@@ -70,6 +70,7 @@ frmMain::frmMain(Forms& forms)
 {
     ApplyStackingAndTabOrder();
     MakeKeyboardFriendly();
+    rLista->setModel(&m_catalogue); // before anyone watches the list's selection
     rLista->setAccessibleName(tr("Catalogue"));
     connect(rLista, &host::ListBox::DblClick, this, &frmMain::rLista_DblClick);
     connect(rLista, &host::ListBox::EnterPressed, this, &frmMain::PlaySelectedIfAny);
@@ -164,36 +165,29 @@ void frmMain::Form_Load()
 
 void frmMain::LoadCatalogue()
 {
-    CatalogueUrls = QStringList{QString()};
-    std::optional<Catalogue> catalogue = ReadCatalogue(CatalogueToRead());
+    std::optional<CatalogueEntries> catalogue = ReadCatalogue(CatalogueToRead());
     if (!catalogue) {
+        m_catalogue.Clear();
         rLista->setPlaceholder(tr("The catalogue is missing. Update fetches it."));
         return;
     }
-    CatalogueUrls = std::move(catalogue->urls);
-    rLista->SetItems(catalogue->titles);
+    m_catalogue.SetEntries(std::move(*catalogue));
 }
 
 // The selected title stays selected where the new catalogue still lists it.
 void frmMain::ReloadCatalogue()
 {
-    std::optional<Catalogue> catalogue = ReadCatalogue(CatalogueToRead());
+    std::optional<CatalogueEntries> catalogue = ReadCatalogue(CatalogueToRead());
     if (!catalogue)
         return;
     const int old = rLista->ListIndex();
-    const QString title = HasSelectedTitle() ? rLista->List(old) : QString();
-    const QString url = old >= 0 && old < CatalogueUrls.size() ? CatalogueUrls[old] : QString();
-    CatalogueUrls = std::move(catalogue->urls);
+    const bool hadSelection = m_catalogue.Contains(old);
+    const CatalogueEntry selected{m_catalogue.Title(old), m_catalogue.Address(old)};
     rLista->setPlaceholder({});
-    rLista->SetItems(catalogue->titles);
-    qsizetype found = -1;
-    for (qsizetype i = 0; i < catalogue->titles.size() && found < 0; ++i)
-        if (catalogue->titles[i] == title && CatalogueUrls[i] == url)
-            found = i;
-    if (found < 0 && !title.isEmpty())
-        found = catalogue->titles.indexOf(title);
+    m_catalogue.SetEntries(std::move(*catalogue));
+    const int found = hadSelection ? m_catalogue.RowOf(selected) : -1;
     if (found >= 0)
-        rLista->setListIndex(int(found));
+        rLista->setListIndex(found);
     emit catalogueReloaded();
 }
 
@@ -212,19 +206,16 @@ void frmMain::PlaySelected()
     Guarded([this] {
         wmpr->close();
         const int index = rLista->ListIndex();
-        if (index < 0 || index >= CatalogueUrls.size())
+        if (!m_catalogue.Contains(index))
             throw host::RuntimeError(host::errors::SubscriptOutOfRange, "Subscript out of range");
-        wmpr->setTitle(rLista->List(index));
-        m_listening->BeforePlay(CatalogueUrls[index]);
-        wmpr->setURL(CatalogueUrls[index]);
+        const QString address = m_catalogue.Address(index);
+        wmpr->setTitle(m_catalogue.Title(index));
+        m_listening->BeforePlay(address);
+        wmpr->setURL(address);
     });
 }
 
-bool frmMain::HasSelectedTitle() const
-{
-    const int index = rLista->ListIndex();
-    return index >= 0 && index < rLista->ListCount();
-}
+bool frmMain::HasSelectedTitle() const { return m_catalogue.Contains(rLista->ListIndex()); }
 
 void frmMain::PlaySelectedIfAny()
 {

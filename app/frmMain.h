@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/forms/Form.h"
+#include "CatalogueModel.h"
 
-#include <QStringList>
+#include "host/forms/Form.h"
 
 namespace host {
 class Image;
@@ -43,8 +43,9 @@ public:
     // while it has the keyboard, which goes to the list.
     void BringIntoView();
 
-    // Element i is the media address of list entry i; one more, empty, at the end.
-    QStringList CatalogueUrls;
+    // What the list shows and the player plays: one row per entry.
+    CatalogueModel& Catalogue() { return m_catalogue; }
+    const CatalogueModel& Catalogue() const { return m_catalogue; }
 
     button::PelroButton* bbStop;
     button::PelroButton* bbUpdate;
@@ -89,6 +90,7 @@ private:
     void Guarded(Steps&& steps);
 
     Forms& m_forms;
+    CatalogueModel m_catalogue;
     Listening* m_listening; // a child
     friend class MediaControls; // plays and stops as the list and the Stop button do
 };

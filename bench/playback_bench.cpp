@@ -196,8 +196,7 @@ void BM_BarePlaybin(benchmark::State& state)
 void BM_DoubleClickToPlaying(benchmark::State& state)
 {
     app::frmMain& main = g_forms->LoadMain();
-    main.CatalogueUrls = QStringList{address(state), QString()};
-    main.rLista->SetItems({QStringLiteral("Welcome")});
+    main.Catalogue().SetEntries({{QStringLiteral("Welcome"), address(state)}});
     main.rLista->setListIndex(0);
     const QPoint item = main.rLista->visualRect(main.rLista->model()->index(0, 0)).center();
     for (auto _ : state) {

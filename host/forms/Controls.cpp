@@ -6,6 +6,7 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
@@ -60,18 +61,41 @@ ListBox::ListBox(QWidget* parent, const PropertyBag& design) : QListView(parent)
     });
 }
 
-void ListBox::Clear() { m_model.setStringList({}); }
+void ListBox::setModel(QAbstractItemModel* model)
+{
+    QItemSelectionModel* old = selectionModel();
+    QListView::setModel(model);
+    if (old != selectionModel())
+        delete old;
+}
+
+void ListBox::showOwnStrings()
+{
+    if (model() != &m_model)
+        setModel(&m_model);
+}
+
+void ListBox::Clear()
+{
+    showOwnStrings();
+    m_model.setStringList({});
+}
 
 void ListBox::AddItem(const QString& item)
 {
+    showOwnStrings();
     const int row = m_model.rowCount();
     m_model.insertRows(row, 1);
     m_model.setData(m_model.index(row), item);
 }
 
-void ListBox::SetItems(const QStringList& items) { m_model.setStringList(items); }
+void ListBox::SetItems(const QStringList& items)
+{
+    showOwnStrings();
+    m_model.setStringList(items);
+}
 
-int ListBox::ListCount() const { return m_model.rowCount(); }
+int ListBox::ListCount() const { return model()->rowCount(); }
 
 int ListBox::ListIndex() const
 {
@@ -85,10 +109,10 @@ void ListBox::setListIndex(int index)
         selectionModel()->clearSelection();
         return;
     }
-    setCurrentIndex(m_model.index(index));
+    setCurrentIndex(model()->index(index, 0));
 }
 
-QString ListBox::List(int index) const { return m_model.index(index).data().toString(); }
+QString ListBox::List(int index) const { return model()->index(index, 0).data().toString(); }
 
 void ListBox::setPlaceholder(const QString& text)
 {
@@ -120,25 +144,37 @@ bool allSameCharacter(const QString& text)
     return text.size() > 1 && text.count(text.front(), Qt::CaseInsensitive) == text.size();
 }
 
-} // namespace
-
-int ListBox::FindTyped(const QStringList& titles, const QString& typed, int from)
+template <class TitleAt>
+int findTyped(int count, const TitleAt& titleAt, const QString& typed, int from)
 {
-    const int count = int(titles.size());
     if (typed.isEmpty() || count == 0)
         return -1;
     from = (from % count + count) % count;
     for (int i = 0; i < count; ++i) {
         const int row = (from + i) % count;
-        if (titles[row].startsWith(typed, Qt::CaseInsensitive))
+        if (titleAt(row).startsWith(typed, Qt::CaseInsensitive))
             return row;
     }
     for (int i = 0; i < count; ++i) {
         const int row = (from + i) % count;
-        if (startsWordWith(titles[row], typed))
+        if (startsWordWith(titleAt(row), typed))
             return row;
     }
     return -1;
+}
+
+} // namespace
+
+int ListBox::FindTyped(const QStringList& titles, const QString& typed, int from)
+{
+    return findTyped(int(titles.size()), [&](int row) -> const QString& { return titles[row]; }, typed, from);
+}
+
+int ListBox::findTypedInList(const QString& typed, int from) const
+{
+    const QAbstractItemModel& shown = *model();
+    return findTyped(
+        ListCount(), [&](int row) { return shown.index(row, 0).data().toString(); }, typed, from);
 }
 
 void ListBox::keyboardSearch(const QString& search)
@@ -151,11 +187,10 @@ void ListBox::keyboardSearch(const QString& search)
     m_typingPause.setEnabled(false);
     m_typingPause.setEnabled(true);
     const int current = currentIndex().row(); // -1 before any: the search starts at the top
-    const QStringList titles = m_model.stringList();
-    int found = FindTyped(titles, m_typed, refining ? std::max(current, 0) : current + 1);
+    int found = findTypedInList(m_typed, refining ? std::max(current, 0) : current + 1);
     // "bbb" steps through the titles under b, as list boxes have always done.
     if (found < 0 && allSameCharacter(m_typed))
-        found = FindTyped(titles, m_typed.left(1), current + 1);
+        found = findTypedInList(m_typed.left(1), current + 1);
     if (found >= 0)
         setListIndex(found);
 }
@@ -163,7 +198,7 @@ void ListBox::keyboardSearch(const QString& search)
 void ListBox::paintEvent(QPaintEvent* event)
 {
     QListView::paintEvent(event);
-    if (m_placeholder.isEmpty() || m_model.rowCount() > 0)
+    if (m_placeholder.isEmpty() || ListCount() > 0)
         return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));

@@ -18,15 +18,20 @@ namespace host {
 void ApplyPlacement(QWidget& control, const PropertyBag& design);
 
 // A list of strings with one selected entry at most. Filled in one call, so a long
-// catalogue costs one model reset and one layout.
+// catalogue costs one model reset and one layout. It shows its own strings, or the display
+// text of another list model handed to setModel; ListCount, List and type-ahead read
+// whichever it shows.
 class ListBox : public QListView {
     Q_OBJECT
 public:
     ListBox(QWidget* parent, const PropertyBag& design);
 
+    // Fill the list's own strings and show them again.
     void Clear();
     void AddItem(const QString& item);
     void SetItems(const QStringList& items);
+    // The old selection model goes with the model it watched.
+    void setModel(QAbstractItemModel* model) override;
     int ListCount() const;
     // The selected entry, -1 when none.
     int ListIndex() const;
@@ -55,6 +60,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showOwnStrings();
+    int findTypedInList(const QString& typed, int from) const;
+
     QStringListModel m_model;
     QString m_placeholder;
     QString m_typed;

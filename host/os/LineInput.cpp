@@ -1,6 +1,7 @@
 #include "LineInput.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace host {
@@ -24,33 +25,51 @@ constexpr std::array<char16_t, 256> Cp1252 = [] {
     return table;
 }();
 
-// Copies into the line's existing storage, so reading line after line allocates only
-// when a line is longer than any before it.
-void assignBytes(QByteArray& line, const char* from, qsizetype size)
-{
-    line.resize(size);
-    if (size > 0)
-        std::memcpy(line.data(), from, size_t(size));
-}
-
+// The first CR or LF. Two library searches beat one byte loop over a long file: the LF
+// bounds the search for a CR, so each byte is looked at twice at most.
 const char* findLineEnd(const char* from, const char* to)
 {
-    for (const char* p = from; p < to; ++p)
-        if (*p == '\r' || *p == '\n')
-            return p;
-    return nullptr;
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(to - from)));
+    const char* searchEnd = lf ? lf : to;
+    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', size_t(searchEnd - from)));
+    return cr ? cr : lf;
+}
+
+// Whether any byte lies in 0x80..0x9F, the only codes where Windows-1252 is not Latin-1;
+// eight bytes at a time, since almost every catalogue line has none.
+bool hasC1Codes(QByteArrayView bytes)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    constexpr std::uint64_t Highs = 0x8080808080808080u;
+    qsizetype at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, sizeof word);
+        // A byte of 0x80..0x9F has its top three bits 100: that byte of x is then zero.
+        const std::uint64_t x = (word & (Highs | Highs >> 1 | Highs >> 2)) ^ Highs;
+        if ((x - Ones) & ~x & Highs)
+            return true;
+    }
+    for (; at < bytes.size(); ++at)
+        if ((static_cast<unsigned char>(bytes[at]) & 0xE0) == 0x80)
+            return true;
+    return false;
 }
 
 } // namespace
 
 QString DecodeAnsi(QByteArrayView bytes)
 {
-    // One pass straight into the string's own storage: a catalogue decodes a hundred
-    // thousand of these at start.
-    QString text(bytes.size(), Qt::Uninitialized);
+    // A catalogue decodes a hundred thousand of these at start: Qt's vectorised Latin-1
+    // widening does the bulk, and only the rare line with a C1 code is mended afterwards.
+    QString text = QString::fromLatin1(bytes);
+    if (!hasC1Codes(bytes))
+        return text;
     QChar* out = text.data();
-    for (const char byte : bytes)
-        *out++ = QChar(Cp1252[static_cast<unsigned char>(byte)]);
+    for (const char byte : bytes) {
+        *out = QChar(Cp1252[static_cast<unsigned char>(byte)]);
+        ++out;
+    }
     return text;
 }
 
@@ -81,6 +100,19 @@ bool LineInput::fill()
 
 bool LineInput::ReadLine(QByteArray& line)
 {
+    QByteArrayView view;
+    if (!ReadLine(view))
+        return false;
+    // Copies into the line's existing storage, so reading line after line allocates only
+    // when a line is longer than any before it.
+    line.resize(view.size());
+    if (!view.isEmpty())
+        std::memcpy(line.data(), view.data(), size_t(view.size()));
+    return true;
+}
+
+bool LineInput::ReadLine(QByteArrayView& line)
+{
     qsizetype scanned = 0; // bytes of this line already searched for its end
     for (;;) {
         if (m_skipLeadingLf && m_pos < m_buffer.size()) {
@@ -91,7 +123,7 @@ bool LineInput::ReadLine(QByteArray& line)
         const char* begin = m_buffer.constData() + m_pos;
         const char* end = m_buffer.constData() + m_buffer.size();
         if (const char* lineEnd = findLineEnd(begin + scanned, end)) {
-            assignBytes(line, begin, lineEnd - begin);
+            line = QByteArrayView(begin, lineEnd - begin);
             m_pos = (lineEnd - m_buffer.constData()) + 1;
             m_skipLeadingLf = *lineEnd == '\r';
             return true;
@@ -100,7 +132,7 @@ bool LineInput::ReadLine(QByteArray& line)
         if (!fill()) {
             if (m_failed || m_pos >= m_buffer.size())
                 return false;
-            assignBytes(line, m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+            line = QByteArrayView(m_buffer).sliced(m_pos);
             m_pos = m_buffer.size();
             return true;
         }

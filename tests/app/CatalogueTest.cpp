@@ -6,19 +6,30 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+namespace app {
+void PrintTo(const CatalogueEntry& entry, std::ostream* out)
+{
+    *out << '{' << entry.title.toStdString() << " | " << entry.address.toStdString() << '}';
+}
+} // namespace app
+
 namespace {
+
+using Entries = app::CatalogueEntries;
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    app::Catalogue Read(const QByteArray& bytes)
+    Entries Read(const QByteArray& bytes)
     {
         QFile file(path());
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
         file.close();
-        std::optional<app::Catalogue> catalogue = app::ReadCatalogue(path());
+        std::optional<Entries> catalogue = app::ReadCatalogue(path());
         EXPECT_TRUE(catalogue.has_value());
-        return catalogue.value_or(app::Catalogue{});
+        return catalogue.value_or(Entries{});
     }
     QString path() const { return dir.filePath(QStringLiteral("kelsor.dll")); }
 
@@ -29,7 +40,7 @@ protected:
 
 TEST_F(CatalogueTest, RecordFormsFollowTheTable)
 {
-    const app::Catalogue c = Read("First==>http://a/1\r\n"
+    const Entries c = Read("First==>http://a/1\r\n"
                                   "\r\n"
                                   "     \r\n"
                                   "==>http://skipped\r\n"
@@ -39,25 +50,44 @@ TEST_F(CatalogueTest, RecordFormsFollowTheTable)
                                   " Spaced ==> http://a/3 \r\n"
                                   "\t\t\r\n"
                                   "Last==>http://a/4");
-    EXPECT_EQ(c.titles, (QStringList{"First", "Two seps", "No url", "Title only", " Spaced ", "\t\t", "Last"}));
-    EXPECT_EQ(c.urls,
-              (QStringList{"http://a/1", "http://a/2", "", "", " http://a/3 ", "", "http://a/4", ""}));
+    EXPECT_EQ(c, (Entries{{"First", "http://a/1"},
+                          {"Two seps", "http://a/2"},
+                          {"No url", ""},
+                          {"Title only", ""},
+                          {" Spaced ", " http://a/3 "},
+                          {"\t\t", ""},
+                          {"Last", "http://a/4"}}));
+}
+
+TEST_F(CatalogueTest, TheSeparatorIsFoundAmongOtherEqualsSigns)
+{
+    const Entries c = Read("a===>b\n"
+                           "x=y==>http://h/?q=1&r==2\n"
+                           "=> not one ==\n"
+                           "ends on ==\n"
+                           "T==>u==\n"
+                           "V==>w=>==>x\n");
+    EXPECT_EQ(c, (Entries{{"a=", "b"},
+                          {"x=y", "http://h/?q=1&r==2"},
+                          {"=> not one ==", ""},
+                          {"ends on ==", ""},
+                          {"T", "u=="},
+                          {"V", "w=>"}}));
 }
 
 TEST_F(CatalogueTest, EveryLineEndEndsARecord)
 {
-    const app::Catalogue c = Read("A==>1\r\nB==>2\rC==>3\nD==>4\n\rE==>5\r\n");
-    EXPECT_EQ(c.titles, (QStringList{"A", "B", "C", "D", "E"}));
-    EXPECT_EQ(c.urls, (QStringList{"1", "2", "3", "4", "5", ""}));
+    const Entries c = Read("A==>1\r\nB==>2\rC==>3\nD==>4\n\rE==>5\r\n");
+    EXPECT_EQ(c, (Entries{{"A", "1"}, {"B", "2"}, {"C", "3"}, {"D", "4"}, {"E", "5"}}));
 }
 
 TEST_F(CatalogueTest, EightBitTextIsReadInTheWindowsCodePage)
 {
     // 0xE9 é, 0x93/0x94 curly quotes, 0x80 euro sign
-    const app::Catalogue c = Read("Caf\xE9 \x93stories\x94 \x80==>http://a/\xE9");
-    ASSERT_EQ(c.titles.size(), 1);
-    EXPECT_EQ(c.titles[0], QString::fromUtf8("Café “stories” €"));
-    EXPECT_EQ(c.urls[0], QString::fromUtf8("http://a/é"));
+    const Entries c = Read("Caf\xE9 \x93stories\x94 \x80==>http://a/\xE9");
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].title, QString::fromUtf8("Café “stories” €"));
+    EXPECT_EQ(c[0].address, QString::fromUtf8("http://a/é"));
 }
 
 TEST_F(CatalogueTest, LongFileAcrossReadBlocksKeepsEveryPair)
@@ -66,20 +96,17 @@ TEST_F(CatalogueTest, LongFileAcrossReadBlocksKeepsEveryPair)
     constexpr int Count = 40000; // well over one read block, so line ends straddle blocks
     for (int i = 0; i < Count; ++i)
         bytes += "Title " + QByteArray::number(i) + "==>http://host/" + QByteArray::number(i) + (i % 2 ? "\r\n" : "\n");
-    const app::Catalogue c = Read(bytes);
-    ASSERT_EQ(c.titles.size(), Count);
-    ASSERT_EQ(c.urls.size(), Count + 1);
+    const Entries c = Read(bytes);
+    ASSERT_EQ(c.size(), std::size_t(Count));
     for (int i : {0, 1, 4095, 32767, 32768, Count - 1}) {
-        EXPECT_EQ(c.titles[i], QStringLiteral("Title %1").arg(i));
-        EXPECT_EQ(c.urls[i], QStringLiteral("http://host/%1").arg(i));
+        EXPECT_EQ(c[i].title, QStringLiteral("Title %1").arg(i));
+        EXPECT_EQ(c[i].address, QStringLiteral("http://host/%1").arg(i));
     }
 }
 
 TEST_F(CatalogueTest, EmptyFileGivesAnEmptyList)
 {
-    const app::Catalogue c = Read("");
-    EXPECT_TRUE(c.titles.isEmpty());
-    EXPECT_EQ(c.urls, QStringList{QString()});
+    EXPECT_TRUE(Read("").empty());
 }
 
 TEST_F(CatalogueTest, WhatIsNotANormalFileIsNotRead)

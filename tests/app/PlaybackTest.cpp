@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, DoubleClickPlaysTheAddressAtThatIndexAfterSkippedRecords)
 {
     Open(Catalogue);
     ASSERT_EQ(main->rLista->ListCount(), 4);
-    EXPECT_EQ(main->CatalogueUrls.size(), 5);
+    EXPECT_EQ(main->Catalogue().rowCount(), 4);
 
     DoubleClickRow(1);
     EXPECT_EQ(engine->calls, (QStringList{"close", "open http://127.0.0.1/second.mp3"}));
@@ -104,11 +104,11 @@ TEST_F(MainWindowTest, DoubleClickWithNoTitleUnderItDoesNothing)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(MainWindowTest, SelectionOutsideTheCatalogueStillSaysCheckConnection)
+TEST_F(MainWindowTest, PlayingWithNothingSelectedStillSaysCheckConnection)
 {
     Open(Catalogue);
     main->rLista->setListIndex(1);
-    main->CatalogueUrls = QStringList{QString()}; // the addresses went, the titles stayed
+    main->rLista->setListIndex(-1);
     main->PlaySelected();
     EXPECT_EQ(engine->calls, QStringList{"close"});
     ASSERT_EQ(platform.messages.size(), 1u);
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, MissingCatalogueSaysSoInTheListAndDoubleClickDoesNothing)
     forms.ShowMain();
     main = forms.Main();
     EXPECT_EQ(main->rLista->ListCount(), 0);
-    EXPECT_EQ(main->CatalogueUrls, QStringList{QString()});
+    EXPECT_EQ(main->Catalogue().rowCount(), 0);
     EXPECT_EQ(main->rLista->Placeholder(), QStringLiteral("The catalogue is missing. Update fetches it."));
     DoubleClickEmptyArea();
     EXPECT_TRUE(platform.engines.front()->calls.isEmpty());

@@ -92,7 +92,7 @@ TEST_F(CatalogueUpdateTest, FirstClickArmsTheNextDownloadsAndSuccessIsAnnounced)
     EXPECT_EQ(Catalogue(), NewCatalogue);
     EXPECT_EQ(main->rLista->ListCount(), 2) << "the new catalogue shows at once";
     EXPECT_EQ(main->rLista->List(1), QStringLiteral("Second"));
-    EXPECT_EQ(main->CatalogueUrls[1], QStringLiteral("http://127.0.0.1/second.ogg"));
+    EXPECT_EQ(main->Catalogue().Address(1), QStringLiteral("http://127.0.0.1/second.ogg"));
 
     Click();
     EXPECT_EQ(Caption(), QStringLiteral("Download"));

@@ -52,6 +52,26 @@ TEST(LineInput, AnUnopenableFileReadsAsEmpty)
     EXPECT_FALSE(input.ReadLine(line));
 }
 
+// Plain Latin-1 lines take a fast path; a Windows-only code anywhere in a line must not slip
+// past the check that sends the line the slow way.
+TEST(DecodeAnsi, WindowsCodesAreFoundAtEveryPlaceInALine)
+{
+    const std::pair<char, char16_t> windowsOnly[] = {{'\x80', u'\u20AC'}, {'\x85', u'\u2026'}, {'\x8A', u'\u0160'},
+                                                     {'\x99', u'\u2122'}, {'\x9F', u'\u0178'}};
+    for (const auto& [code, expected] : windowsOnly) {
+        for (int at = 0; at < 17; ++at) {
+            QByteArray line(17, '\xE9'); // é: high bit set, yet the same in both code pages
+            line[at] = code;
+            const QString text = host::DecodeAnsi(line);
+            ASSERT_EQ(text.size(), 17);
+            EXPECT_EQ(text[at], QChar(expected)) << "code " << int(static_cast<unsigned char>(code)) << " at " << at;
+            EXPECT_EQ(text[(at + 1) % 17], QChar(0xE9));
+        }
+    }
+    EXPECT_EQ(host::DecodeAnsi("\x7F\xA0\xFF plain"), QString::fromUtf8("\u007F\u00A0\u00FF plain"));
+    EXPECT_TRUE(host::DecodeAnsi({}).isEmpty());
+}
+
 TEST(FileSystem, BothSeparatorsReachTheFile)
 {
     QTemporaryDir dir;

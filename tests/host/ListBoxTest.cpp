@@ -77,3 +77,34 @@ TEST_F(ListBoxTypeAhead, TheSameLetterRepeatedStepsThroughItsTitles)
     Type("a");
     EXPECT_EQ(list.ListIndex(), 2);
 }
+
+#include <QStandardItemModel>
+
+// The catalogue lives in a model of its own; the list must read that one, not its own strings.
+TEST(ListBoxShowingAModel, CountsNamesSelectsAndSearchesTheModelsRows)
+{
+    host::FakeClock clock;
+    host::ListBox list(nullptr, host::PropertyBag{});
+    list.SetItems({"Left over"});
+    QStandardItemModel shown;
+    for (const QString& title : Titles)
+        shown.appendRow(new QStandardItem(title));
+    list.setModel(&shown);
+
+    EXPECT_EQ(list.ListCount(), int(Titles.size()));
+    EXPECT_EQ(list.List(1), QStringLiteral("The Raven"));
+    list.keyboardSearch(QStringLiteral("d"));
+    EXPECT_EQ(list.ListIndex(), 4) << "type-ahead reads the titles shown";
+    list.setListIndex(2);
+    EXPECT_EQ(list.selectionModel()->model(), &shown);
+    EXPECT_EQ(list.ListIndex(), 2);
+
+    shown.removeRows(0, 2);
+    EXPECT_EQ(list.ListCount(), 3) << "the model's own changes show";
+    EXPECT_EQ(list.List(0), QStringLiteral("Annabel Lee"));
+
+    list.SetItems({"Own"});
+    EXPECT_NE(list.model(), &shown) << "filling its own strings shows them again";
+    EXPECT_EQ(list.ListCount(), 1);
+    EXPECT_EQ(list.List(0), QStringLiteral("Own"));
+}
