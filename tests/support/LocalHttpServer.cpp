@@ -413,20 +413,25 @@ struct LocalHttpServer::State {
     void serveCanned(int fd, const HttpResponse& response, bool headOnly);
     bool sendHead(int fd, std::string_view head, std::chrono::milliseconds drip);
     void idleUntilGone(int fd);
-    Fd listen(std::uint16_t wantedPort);
+    static Fd bound(std::uint16_t wantedPort);
+    Fd listening(Fd socket);
     void goOffline();
     bool waitWhileOffline();
-    bool isOffline();
+    bool listenerShut();
     std::optional<HttpResponse> routeFor(std::string_view target) const;
     std::string directory() const;
 
     Fd listener; // replaced by the acceptor only, under offlineMutex
+    Fd portHolder; // keeps the port bound through an outage, under offlineMutex
     std::uint16_t port = 0;
     StopSignal stop;
 
     std::mutex offlineMutex; // guards the three below and the listener's replacement
     std::condition_variable offlineEnds;
     bool offline = false;
+    // Set with the listener's shutdown, cleared once a listener is back: an outage that ends
+    // before the acceptor notices it must still give it a listener.
+    bool listenerIsShut = false;
     bool stopping = false;
     std::uint64_t breakAt = std::numeric_limits<std::uint64_t>::max();
     std::atomic<std::size_t> fileRate{0};
@@ -443,11 +448,14 @@ struct LocalHttpServer::State {
 
 LocalHttpServer::State::State()
 {
-    listener = listen(0);
+    listener = listening(bound(0));
     acceptor = std::jthread([this] { acceptLoop(); });
 }
 
-Fd LocalHttpServer::State::listen(std::uint16_t wantedPort)
+// A socket bound to 127.0.0.1 (port 0: one the system picks) that does not listen yet.
+// SO_REUSEPORT lets a second socket of ours hold the port of a listener about to close, so an
+// outage never hands the port back to the system.
+Fd LocalHttpServer::State::bound(std::uint16_t wantedPort)
 {
     Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!socket)
@@ -455,14 +463,21 @@ Fd LocalHttpServer::State::listen(std::uint16_t wantedPort)
     // After an outage the same port is taken again while old connections linger.
     const int on = 1;
     ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(wantedPort);
     if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throwErrno("bind");
+    return socket;
+}
+
+Fd LocalHttpServer::State::listening(Fd socket)
+{
     if (::listen(socket.get(), SOMAXCONN) != 0)
         throwErrno("listen");
+    sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throwErrno("getsockname");
@@ -492,7 +507,7 @@ LocalHttpServer::State::~State()
 void LocalHttpServer::State::acceptLoop()
 {
     while (waitReadable(listener.get(), stop)) {
-        if (isOffline()) {
+        if (listenerShut()) {
             if (!waitWhileOffline())
                 return;
             continue;
@@ -502,7 +517,7 @@ void LocalHttpServer::State::acceptLoop()
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             std::lock_guard lock(offlineMutex);
-            if (offline)
+            if (listenerIsShut)
                 continue; // the listener was shut down under us
             return;
         }
@@ -511,8 +526,8 @@ void LocalHttpServer::State::acceptLoop()
     }
 }
 
-// Connections are refused while offline: the listener is closed, and opened again after.
-// False when the server stops meanwhile.
+// Connections are refused while offline: the listener is closed, and the port's holder, bound
+// but not listening, listens after. False when the server stops meanwhile.
 bool LocalHttpServer::State::waitWhileOffline()
 {
     std::unique_lock lock(offlineMutex);
@@ -520,21 +535,30 @@ bool LocalHttpServer::State::waitWhileOffline()
     offlineEnds.wait(lock, [this] { return !offline || stopping; });
     if (stopping)
         return false;
-    listener = listen(port);
+    listener = listening(portHolder ? std::move(portHolder) : bound(port));
+    listenerIsShut = false;
     return true;
 }
 
-bool LocalHttpServer::State::isOffline()
+bool LocalHttpServer::State::listenerShut()
 {
     std::lock_guard lock(offlineMutex);
-    return offline;
+    return listenerIsShut;
 }
 
 void LocalHttpServer::State::goOffline()
 {
     {
         std::lock_guard lock(offlineMutex);
+        if (!offline && !portHolder) {
+            try {
+                portHolder = bound(port);
+            } catch (const std::exception&) {
+                // Without a holder the port is bound afresh after the outage.
+            }
+        }
         offline = true;
+        listenerIsShut = true;
         // Wakes the acceptor, which then closes the listener.
         ::shutdown(listener.get(), SHUT_RDWR);
     }
