@@ -422,7 +422,6 @@ struct LocalHttpServer::State {
     std::string directory() const;
 
     Fd listener; // replaced by the acceptor only, under offlineMutex
-    Fd portHolder; // keeps the port bound through an outage, under offlineMutex
     std::uint16_t port = 0;
     StopSignal stop;
 
@@ -453,8 +452,6 @@ LocalHttpServer::State::State()
 }
 
 // A socket bound to 127.0.0.1 (port 0: one the system picks) that does not listen yet.
-// SO_REUSEPORT lets a second socket of ours hold the port of a listener about to close, so an
-// outage never hands the port back to the system.
 Fd LocalHttpServer::State::bound(std::uint16_t wantedPort)
 {
     Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
@@ -463,7 +460,6 @@ Fd LocalHttpServer::State::bound(std::uint16_t wantedPort)
     // After an outage the same port is taken again while old connections linger.
     const int on = 1;
     ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -526,8 +522,8 @@ void LocalHttpServer::State::acceptLoop()
     }
 }
 
-// Connections are refused while offline: the listener is closed, and the port's holder, bound
-// but not listening, listens after. False when the server stops meanwhile.
+// Connections are refused while offline: the listener is closed, and opened again after.
+// False when the server stops meanwhile.
 bool LocalHttpServer::State::waitWhileOffline()
 {
     std::unique_lock lock(offlineMutex);
@@ -535,7 +531,7 @@ bool LocalHttpServer::State::waitWhileOffline()
     offlineEnds.wait(lock, [this] { return !offline || stopping; });
     if (stopping)
         return false;
-    listener = listening(portHolder ? std::move(portHolder) : bound(port));
+    listener = listening(bound(port));
     listenerIsShut = false;
     return true;
 }
@@ -550,13 +546,6 @@ void LocalHttpServer::State::goOffline()
 {
     {
         std::lock_guard lock(offlineMutex);
-        if (!offline && !portHolder) {
-            try {
-                portHolder = bound(port);
-            } catch (const std::exception&) {
-                // Without a holder the port is bound afresh after the outage.
-            }
-        }
         offline = true;
         listenerIsShut = true;
         // Wakes the acceptor, which then closes the listener.
