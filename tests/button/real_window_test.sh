@@ -11,4 +11,5 @@ dbus-run-session -- bash -c '
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
   launcher=$!
   trap "kill $launcher 2>/dev/null; wait $launcher 2>/dev/null || true" EXIT
+  gdbus wait --session --timeout 10 org.a11y.Bus || { echo "FAIL: no accessibility bus" >&2; exit 1; }
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$1"' real_window_test "$1"

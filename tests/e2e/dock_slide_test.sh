@@ -62,8 +62,13 @@ strip_colour=$(pixel_at 1 300)
 xmessage -geometry 500x150+0+250 "another window" >/dev/null 2>&1 &
 COVER_PID=$!
 wait_for 5 is_viewable xmessage || fail "no covering window"
+cover_painted() { [ "$(pixel_at 150 320)" != "$background" ]; }
+wait_for 5 cover_painted || fail "the covering window was never painted"
 xdotool mousemove 450 320 click 1
-sleep 0.3
+if [ "$manager" = openbox ]; then
+  cover_active() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = xmessage ]; }
+  wait_for 5 cover_active || fail "a click did not make the covering window active"
+fi
 cover_colour=$(pixel_at 150 320)
 if [ "$manager" = openbox ]; then
   # The panel puts itself back on top at its next pointer check (every 200 ms).
@@ -79,8 +84,8 @@ took=$(($(now_ms) - start))
 echo "slid into view in $took ms ($manager)"
 read -r x y w h < <(geometry)
 [ "$y" -eq "$docked_y" ] || fail "moved off its row to y=$y"
-sleep 0.2
-[ "$(pixel_at 150 320)" != "$cover_colour" ] || fail "the window slid in under the other one"
+over_cover() { [ "$(pixel_at 150 320)" != "$cover_colour" ]; }
+wait_for 2 over_cover || fail "the window slid in under the other one"
 if [ -n "$shots" ]; then import -window root -crop 640x800+0+0 "$shots/slide.png"; fi
 
 # No manager hands it the keyboard: a click on the list must do so.

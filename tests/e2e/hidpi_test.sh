@@ -43,7 +43,7 @@ run() {
   top=$(slide_main_into_view)
   # Pointer well inside the list, where nothing changes under it.
   xdotool mousemove $((200 * scale)) $((top + 200 * scale))
-  sleep 0.5
+  wait_for_steady_region 5 0 "$top" $((394 * scale)) $((429 * scale)) || fail "the main window never finished drawing at ${scale}x"
   import -window "$main" "$work/main-$scale.png"
   kill "$APP_PID"
   wait "$APP_PID" 2>/dev/null || true

@@ -23,9 +23,9 @@ top=$(slide_main_into_view)
 # Right of and below the Close mark (368, 0 in the window), where a tooltip opens.
 beside() { import -window root -crop 120x50+375+$((top + 10)) +repage "$1"; }
 beside "$work/before.png"
-xdotool mousemove 380 $((top + 12))
-sleep 0.1
-xdotool mousemove 382 $((top + 14))
+# Two moves, each seen by the server before the next.
+xdotool mousemove --sync 380 $((top + 12))
+xdotool mousemove --sync 382 $((top + 14))
 tip_shows() {
   beside "$work/after.png"
   changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)

@@ -46,10 +46,7 @@ close_program() {
 }
 
 start_program
-sleep 0.3
-click_update "$top"
-sleep 0.5 # two clicks, not a double-click
-click_update "$top"
+update_twice "$top"
 wait_for 10 sh -c "xdotool search --onlyvisible --name '^Success\$'" ||
   fail "no Success box; proxy said: $(cat "$work/proxy.log"); program said: $(cat "$work/program.log")"
 cmp -s "$work/new.dll" "$work/home/.local/share/vanupelro/kelsor.dll" || fail "the catalogue is not in the user's folder"

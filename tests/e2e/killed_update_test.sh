@@ -28,15 +28,12 @@ start_program() {
   APP_PID=$!
   wait_for 15 is_viewable "Vanu Pelro Ismet Online" || fail "main window not shown"
   top=$(slide_main_into_view)
-  sleep 0.3
 }
 part_files() { find "$work/program" -name '.kelsor.dll.part-*'; }
 part_has_bytes() { [ -n "$(part_files)" ] && [ "$(cat $(part_files) | wc -c)" -gt 0 ]; }
 
 start_program
-click_update "$top"
-sleep 0.3
-click_update "$top"
+update_twice "$top"
 wait_for 10 part_has_bytes || fail "no part file with data; proxy said: $(cat "$work/proxy.log")"
 kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true
@@ -47,9 +44,7 @@ rm "$work/stall"
 start_program
 [ -z "$(part_files)" ] || fail "the next start left the part file: $(part_files)"
 cmp -s "$work/old.dll" "$work/program/kelsor.dll" || fail "the restart changed the old catalogue"
-click_update "$top"
-sleep 0.3
-click_update "$top"
+update_twice "$top"
 wait_for 10 window_exists "Success" || fail "no Success box after restart; proxy said: $(cat "$work/proxy.log")"
 cmp -s "$work/new.dll" "$work/program/kelsor.dll" || fail "the program folder does not hold the new catalogue"
 [ -z "$(part_files)" ] || fail "a part file was left behind"

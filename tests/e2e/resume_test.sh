@@ -9,8 +9,6 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 program=$1
-name=org.mpris.MediaPlayer2.vanupelro
-path=/org/mpris/MediaPlayer2
 
 work=$(mktemp -d)
 trap 'kill "${APP_PID:-}" "${BUS_PID:-}" 2>/dev/null || true; stop_display; [ -z "${KEEP:-}" ] && rm -rf "$work"' EXIT
@@ -21,14 +19,8 @@ printf 'A long tone==>media/tone.ogg\r\n' >"$work/program/kelsor.dll"
 state=$work/state/vanupelro/listening.json
 start_display
 
-{ read -r address; read -r BUS_PID; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$address
-get() {
-  dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-    string:org.mpris.MediaPlayer2.Player "string:$1" | tail -n +2
-}
-status_is() { get PlaybackStatus | grep -q "\"$1\""; }
-position_s() { get Position | awk '/int64/{print int($3 / 1000000)}'; }
+start_session_bus
+position_s() { position_us | awk '{print int($1 / 1000000)}'; }
 at_least() { [ "$(position_s)" -ge "$1" ]; }
 
 # start_program STATE_HOME: starts the program, slides it in and double-clicks the title.
@@ -49,8 +41,7 @@ passed=0
 
 start_and_play "$work/state"
 # The keys seek once the player knows the recording can.
-wait_for 10 sh -c "dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-  string:org.mpris.MediaPlayer2.Player string:CanSeek | grep -q 'boolean true'" || fail "cannot seek"
+wait_for 10 player_says CanSeek 'boolean true' || fail "cannot seek"
 xdotool key Right Right
 wait_for 5 at_least 59 || fail "two steps forward reached $(position_s) s"
 close_program

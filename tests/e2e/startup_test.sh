@@ -36,8 +36,10 @@ read -r width height < <(xwininfo -id "$main" | awk '/Width:/{w=$2} /Height:/{h=
 [ "$width" = 394 ] && [ "$height" = 429 ] || fail "main window is ${width}x${height}"
 
 top=$(slide_main_into_view)
-sleep 0.3
-[ -n "$shots" ] && import -window "$main" "$shots/main.png"
+if [ -n "$shots" ]; then
+  wait_for_steady_region 3 0 "$top" "$width" "$height" || fail "the main window never finished drawing"
+  import -window "$main" "$shots/main.png"
+fi
 
 xdotool mousemove 384 $((top + 16)) click 1
 wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the Close mark did not end the program"

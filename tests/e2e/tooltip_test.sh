@@ -24,8 +24,7 @@ wait_for 10 grep -q '^balloon-button ' "$log" || { cat "$log" >&2; fail "the gal
 read -r x y < <(awk '/^balloon-button /{print $2, $3; exit}' "$log")
 
 # From off the button onto it, then rest there.
-xdotool mousemove 5 5
-sleep 0.3
+xdotool mousemove --sync 5 5
 grep -q '^tooltip shown' "$log" && fail "a tooltip showed before the pointer reached the button"
 xdotool mousemove "$x" "$y"
 wait_for 5 grep -q '^tooltip shown .* balloon Fetches the newest catalogue' "$log" ||
@@ -43,7 +42,8 @@ if [ -n "$screenshot" ]; then
   import -window root -crop "$((right - gx + 20))x$((bottom - gy + 20))+$((gx - 10))+$((gy - 10))" +repage "$screenshot"
 fi
 
-# The toolkit's own tooltip would wake after the same delay; give it time to show up.
+# The toolkit's own tooltip would wake after the same delay (700 ms): a pause long enough for it
+# to show up if it were going to is what this checks, so it stays a pause.
 sleep 1
 grep -q '^plain tooltip shown' "$log" && fail "a plain tooltip showed beside ours"
 

@@ -6,7 +6,6 @@ Usage: update_proxy.py CATALOGUE_URL FILE [STALL_FLAG]"""
 import http.server
 import os
 import sys
-import time
 
 url, path = sys.argv[1], sys.argv[2]
 stall_flag = sys.argv[3] if len(sys.argv) > 3 else None
@@ -29,7 +28,13 @@ class Proxy(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
             sys.stderr.write("proxy: stalled mid-body\n")
-            time.sleep(120)
+            # Silent until the client hangs up (the test kills it), as a server that stalled.
+            self.connection.settimeout(300)
+            try:
+                self.connection.recv(1)
+            except OSError:
+                pass
+            self.close_connection = True
             return
         self.wfile.write(body)
 

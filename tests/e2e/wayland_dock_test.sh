@@ -13,8 +13,6 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 program=$1 media=$2 compositor=$3 shot=${4:-}
-name=org.mpris.MediaPlayer2.vanupelro
-path=/org/mpris/MediaPlayer2
 
 skip() {
   echo "SKIP: $*"
@@ -186,37 +184,30 @@ slide_back "on the empty desktop" 1000 700
 pass
 
 # A native Wayland window as large as the screen, wherever the compositor puts it.
-weston-fullscreen -w 1280 -h 800 >/dev/null 2>&1 &
+# Its protocol log says when the compositor has shown a frame of it: a frame callback done.
+WAYLAND_DEBUG=client weston-fullscreen -w 1280 -h 800 >/dev/null 2>"$work/native.log" &
 NATIVE_PID=$!
-sleep 1
-kill -0 "$NATIVE_PID" 2>/dev/null || fail "the native Wayland window did not start"
+native_shown() {
+  awk '/wl_surface@[0-9]+\.frame\(new id wl_callback@[0-9]+\)/ { match($0, /new id wl_callback@[0-9]+/); ids[substr($0, RSTART + 7, RLENGTH - 7)] = 1 }
+       /wl_callback@[0-9]+\.done/ { match($0, /wl_callback@[0-9]+/); if (substr($0, RSTART, RLENGTH) in ids) shown = 1 }
+       END { exit !shown }' "$work/native.log"
+}
+wait_for 10 native_shown || fail "the native Wayland window was never shown: $(tail -n 5 "$work/native.log")"
 slide_in "before the native window"
 slide_back "on a native Wayland window" 640 400
 kill "$NATIVE_PID"
 pass
 
 # Keys after a click: Down then Return on the first row plays the second title.
-status_is() {
-  dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-    string:org.mpris.MediaPlayer2.Player string:PlaybackStatus | grep -q "\"$1\""
-}
-metadata() {
-  dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-    string:org.mpris.MediaPlayer2.Player string:Metadata
-}
 slide_in "for the keys"
-can_play() {
-  dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-    string:org.mpris.MediaPlayer2.Player string:CanPlay | grep -q 'boolean true'
-}
 click_at 60 $((docked_y + 88))
-wait_for 3 can_play || fail "a click on the list selected nothing"
+wait_for 3 player_says CanPlay 'boolean true' || fail "a click on the list selected nothing"
 # The X input focus is ours once the compositor has handed the keyboard over.
 keyboard_is_ours() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "Vanu Pelro Ismet Online" ]; }
 wait_for 3 keyboard_is_ours || fail "the click did not bring the keyboard: focus on $(xdotool getwindowfocus 2>&1)"
 press_down_return
 wait_for 10 status_is Playing || fail "the keys did not reach the list (nothing plays)"
-metadata | grep -q '"Welcome again"' || fail "played another title: $(metadata)"
+player_says Metadata '"Welcome again"' || fail "played another title: $(player_get Metadata)"
 pass
 
 # About, from its hot spot: 643 x 430, centred right of the panel's full 394 pixels.
@@ -233,9 +224,8 @@ slide_back "past About" 1200 780
 wait_for 5 left_is 0 || fail "--show did not bring the panel in: $(geometry)"
 wait_for 3 keyboard_is_ours || fail "--show did not bring the keyboard: focus on $(xdotool getwindowfocus 2>&1)"
 press_up_return
-wait_for 10 sh -c "dbus-send --session --print-reply --dest=$name $path org.freedesktop.DBus.Properties.Get \
-  string:org.mpris.MediaPlayer2.Player string:Metadata | grep -q '\"Welcome (offline)\"'" ||
-  fail "the keys after --show did not reach the list: $(metadata)"
+wait_for 10 player_says Metadata '"Welcome (offline)"' ||
+  fail "the keys after --show did not reach the list: $(player_get Metadata)"
 left_is 0 || fail "the panel left while it held the keyboard: $(geometry)"
 press_escape
 wait_for 5 left_is "$docked_x" || fail "Escape did not send the panel back: $(geometry)"

@@ -413,10 +413,11 @@ struct LocalHttpServer::State {
     void serveCanned(int fd, const HttpResponse& response, bool headOnly);
     bool sendHead(int fd, std::string_view head, std::chrono::milliseconds drip);
     void idleUntilGone(int fd);
-    Fd listen(std::uint16_t wantedPort);
+    static Fd bound(std::uint16_t wantedPort);
+    Fd listening(Fd socket);
     void goOffline();
     bool waitWhileOffline();
-    bool isOffline();
+    bool listenerShut();
     std::optional<HttpResponse> routeFor(std::string_view target) const;
     std::string directory() const;
 
@@ -427,6 +428,9 @@ struct LocalHttpServer::State {
     std::mutex offlineMutex; // guards the three below and the listener's replacement
     std::condition_variable offlineEnds;
     bool offline = false;
+    // Set with the listener's shutdown, cleared once a listener is back: an outage that ends
+    // before the acceptor notices it must still give it a listener.
+    bool listenerIsShut = false;
     bool stopping = false;
     std::uint64_t breakAt = std::numeric_limits<std::uint64_t>::max();
     std::atomic<std::size_t> fileRate{0};
@@ -443,11 +447,12 @@ struct LocalHttpServer::State {
 
 LocalHttpServer::State::State()
 {
-    listener = listen(0);
+    listener = listening(bound(0));
     acceptor = std::jthread([this] { acceptLoop(); });
 }
 
-Fd LocalHttpServer::State::listen(std::uint16_t wantedPort)
+// A socket bound to 127.0.0.1 (port 0: one the system picks) that does not listen yet.
+Fd LocalHttpServer::State::bound(std::uint16_t wantedPort)
 {
     Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!socket)
@@ -461,8 +466,14 @@ Fd LocalHttpServer::State::listen(std::uint16_t wantedPort)
     address.sin_port = htons(wantedPort);
     if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throwErrno("bind");
+    return socket;
+}
+
+Fd LocalHttpServer::State::listening(Fd socket)
+{
     if (::listen(socket.get(), SOMAXCONN) != 0)
         throwErrno("listen");
+    sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throwErrno("getsockname");
@@ -492,7 +503,7 @@ LocalHttpServer::State::~State()
 void LocalHttpServer::State::acceptLoop()
 {
     while (waitReadable(listener.get(), stop)) {
-        if (isOffline()) {
+        if (listenerShut()) {
             if (!waitWhileOffline())
                 return;
             continue;
@@ -502,7 +513,7 @@ void LocalHttpServer::State::acceptLoop()
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             std::lock_guard lock(offlineMutex);
-            if (offline)
+            if (listenerIsShut)
                 continue; // the listener was shut down under us
             return;
         }
@@ -520,14 +531,15 @@ bool LocalHttpServer::State::waitWhileOffline()
     offlineEnds.wait(lock, [this] { return !offline || stopping; });
     if (stopping)
         return false;
-    listener = listen(port);
+    listener = listening(bound(port));
+    listenerIsShut = false;
     return true;
 }
 
-bool LocalHttpServer::State::isOffline()
+bool LocalHttpServer::State::listenerShut()
 {
     std::lock_guard lock(offlineMutex);
-    return offline;
+    return listenerIsShut;
 }
 
 void LocalHttpServer::State::goOffline()
@@ -535,6 +547,7 @@ void LocalHttpServer::State::goOffline()
     {
         std::lock_guard lock(offlineMutex);
         offline = true;
+        listenerIsShut = true;
         // Wakes the acceptor, which then closes the listener.
         ::shutdown(listener.get(), SHUT_RDWR);
     }

@@ -297,6 +297,39 @@ TEST_F(LocalHttpServerTest, HeadIsHeldBackForTheDelay)
     EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
 }
 
+bool acceptsWithin(std::uint16_t port, std::chrono::milliseconds wait)
+{
+    for (auto deadline = std::chrono::steady_clock::now() + wait; std::chrono::steady_clock::now() < deadline;) {
+        if (Client(port).connected())
+            return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
+// An outage ended at once, before the server's acceptor has seen it begin, must still end.
+TEST_F(LocalHttpServerTest, AnOutageRefusesConnectionsAndAQuickReturnServesAgain)
+{
+    const std::uint16_t port = server.port();
+    server.breakFilesAt(1000);
+    {
+        Client cut(port);
+        cut.get("/voice.ogg");
+        const std::string received = cut.untilClosed();
+        EXPECT_EQ(received.size() - (received.find("\r\n\r\n") + 4), 1000u);
+    }
+    EXPECT_FALSE(Client(port).connected());
+
+    server.acceptAgain();
+    ASSERT_TRUE(acceptsWithin(port, 5s));
+    EXPECT_EQ(server.port(), port);
+    Client after(port);
+    after.get("/notes.txt");
+    const Response answer = after.response();
+    EXPECT_EQ(answer.statusLine(), "HTTP/1.1 200 OK");
+    EXPECT_EQ(answer.body, "notes\n");
+}
+
 // Every way a test can leave a connection hanging, at once; none may hold up the destructor.
 TEST(LocalHttpServerStop, DestructionIsPromptWhateverTheClientsAreDoing)
 {
