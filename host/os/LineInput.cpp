@@ -98,19 +98,6 @@ bool LineInput::fill()
     return true;
 }
 
-bool LineInput::ReadLine(QByteArray& line)
-{
-    QByteArrayView view;
-    if (!ReadLine(view))
-        return false;
-    // Copies into the line's existing storage, so reading line after line allocates only
-    // when a line is longer than any before it.
-    line.resize(view.size());
-    if (!view.isEmpty())
-        std::memcpy(line.data(), view.data(), size_t(view.size()));
-    return true;
-}
-
 bool LineInput::ReadLine(QByteArrayView& line)
 {
     qsizetype scanned = 0; // bytes of this line already searched for its end

@@ -16,8 +16,7 @@ public:
 
     bool IsOpen() const { return m_file.isOpen(); }
     // The next line without its end; false at the end of the file or after a read error.
-    bool ReadLine(QByteArray& line);
-    // The same without a copy: the view holds until the next call.
+    // The view holds until the next call.
     bool ReadLine(QByteArrayView& line);
     // A read error ended the input early.
     bool Failed() const { return m_failed; }

@@ -6,25 +6,16 @@
 
 namespace host {
 
-namespace {
-FakeClock* g_current = nullptr;
-}
-
 FakeClock::FakeClock()
 {
-    g_current = this;
     Install(this);
 }
 
 FakeClock::~FakeClock()
 {
-    if (g_current == this) {
-        g_current = nullptr;
+    if (Installed() == this)
         Install(nullptr);
-    }
 }
-
-FakeClock* FakeClock::Current() { return g_current; }
 
 void FakeClock::Arm(Timer& timer)
 {

@@ -18,8 +18,6 @@ public:
     FakeClock(const FakeClock&) = delete;
     FakeClock& operator=(const FakeClock&) = delete;
 
-    static FakeClock* Current();
-
     qint64 Now() const override { return m_now; }
     // Moves time forward, firing every tick that falls due, in time order.
     void Advance(qint64 ms);

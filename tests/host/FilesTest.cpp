@@ -19,7 +19,7 @@ QStringList readLines(const QString& path)
 {
     host::LineInput input(path);
     QStringList lines;
-    QByteArray line;
+    QByteArrayView line;
     while (input.ReadLine(line))
         lines << QString::fromLatin1(line);
     EXPECT_FALSE(input.Failed());
@@ -47,7 +47,7 @@ TEST(LineInput, AnUnopenableFileReadsAsEmpty)
 {
     QTemporaryDir dir;
     host::LineInput input(dir.filePath(QStringLiteral("absent")));
-    QByteArray line;
+    QByteArrayView line;
     EXPECT_FALSE(input.IsOpen());
     EXPECT_FALSE(input.ReadLine(line));
 }
